@@ -36,7 +36,6 @@ BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UINT step, HBR
 
 // ---- system --------------------------------------------------------------------
 int GetSystemMetrics(int index);
-DWORD GetSysColor(int index);
 BOOL IsWindow(HWND hwnd);
 HWND GetForegroundWindow();
 void PostQuitMessage(int exitCode);
