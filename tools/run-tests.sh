@@ -16,4 +16,5 @@ jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S . -B "$dir" "${opts[@]}"
 cmake --build "$dir" -j"$jobs"
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir "$dir" --output-on-failure -j"$jobs" --timeout 300
+# Tests of one executable share a settings folder, so they run one at a time.
+ctest --test-dir "$dir" --output-on-failure --timeout 300
