@@ -1,0 +1,21 @@
+#include "ui/AboutDlg.h"
+
+namespace {
+constexpr UINT kIddAboutBox = 100;
+}
+
+CAboutDlg::CAboutDlg() : CDialog(kIddAboutBox, nullptr) {}
+
+CAboutDlg::~CAboutDlg() = default;
+
+void CAboutDlg::DoDataExchange(CDataExchange *dx) {
+    CDialog::DoDataExchange(dx);
+}
+
+BOOL CAboutDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    // With no alternate owner this centres over the owner: the configuration
+    // dialog when it opened the box.
+    CenterWindow();
+    return TRUE;
+}
