@@ -1,0 +1,140 @@
+// The resource script: strings, dialog templates and the embedded asset files.
+#include "res/ResourceTable.h"
+
+#include "platform/afx/DialogTemplate.h"
+#include "res/ResourceIds.h"
+
+#include <cstring>
+#include <iterator>
+
+namespace {
+
+// Control styles shared by the templates. Every control is a visible child.
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+constexpr DWORD kLabel = kChild | SS_LEFT | WS_GROUP;
+constexpr DWORD kLabelRight = kChild | SS_RIGHT | WS_GROUP;
+constexpr DWORD kEtched = kChild | SS_ETCHEDFRAME;
+constexpr DWORD kGroupBox = kChild | BS_GROUPBOX;
+constexpr DWORD kTrackbar = kChild | TBS_HORZ | TBS_TOP | TBS_NOTICKS | WS_TABSTOP;
+// The first radio button of a group starts the group and takes the tab stop;
+// the arrow keys move between the buttons of the group.
+constexpr DWORD kRadioFirst = kChild | BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP;
+constexpr DWORD kRadio = kChild | BS_AUTORADIOBUTTON;
+
+constexpr auto B = DialogControlClass::Button;
+constexpr auto S = DialogControlClass::Static;
+constexpr auto T = DialogControlClass::Trackbar;
+
+// ---- About box ----------------------------------------------------------------------
+constexpr DialogItemTemplate kAboutItems[] = {
+    {S, IDC_STATIC, "Vantorix Screen Saver", kLabel, 103, 19, 97, 8, 0},
+    {S, IDC_STATIC, "(C) 2026 Quorvane Software", kLabel, 103, 34, 128, 8, 0},
+    {B, IDOK, "OK", kChild | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 112, 134, 44, 16, 0},
+    {S, IDC_STATIC, "All rights reserved.", kLabel, 103, 49, 90, 8, 0},
+    {S, IDC_STATIC, "Written by the Vantorix team", kLabel, 103, 64, 136, 8, 0},
+    {S, IDC_STATIC, "", kEtched, 5, 5, 248, 119, 0},
+    {S, IDC_ABOUT_BITMAP, "", kChild | SS_BITMAP | SS_SUNKEN, 11, 12, 81, 103, IDB_ABOUT},
+    {S, IDC_STATIC, "team@vantorix.invalid", kLabel, 103, 79, 97, 8, 0},
+    {S, IDC_STATIC, "Art and sound by artgen", kLabel, 103, 94, 97, 8, 0},
+};
+
+constexpr DialogTemplate kAboutBox = {
+    WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
+    34,
+    22,
+    268,
+    158,
+    "About...",
+    "MS Sans Serif",
+    8,
+    kAboutItems,
+    std::size(kAboutItems),
+};
+
+// ---- configuration dialog ------------------------------------------------------------
+constexpr DialogItemTemplate kConfigItems[] = {
+    {S, IDC_STATIC, "", kEtched, 2, 4, 195, 190, 0},
+    {B, IDC_STATIC, "Speed", kGroupBox, 11, 12, 113, 40, 0},
+    {S, IDC_STATIC, "Slow", kLabel, 20, 25, 30, 8, 0},
+    {S, IDC_STATIC, "Mach", kLabelRight, 83, 25, 19, 8, 0},
+    {T, IDC_SPEED_SLIDER, "", kTrackbar, 17, 34, 100, 15, 0},
+    {B, IDOK, "OK", kChild | BS_DEFPUSHBUTTON | WS_TABSTOP, 46, 174, 50, 14, 0},
+    {B, IDCANCEL, "Cancel", kChild | BS_PUSHBUTTON | WS_TABSTOP, 103, 174, 50, 14, 0},
+    {B, IDC_STATIC, "Missile Frequency", kGroupBox, 11, 61, 113, 40, 0},
+    {S, IDC_STATIC, "Peaceful", kLabel, 20, 74, 32, 8, 0},
+    {S, IDC_STATIC, "World War 3", kLabelRight, 78, 74, 41, 8, 0},
+    {T, IDC_MISSILE_SLIDER, "", kTrackbar, 17, 83, 100, 15, 0},
+    {B, IDC_STATIC, "Sound", kGroupBox, 136, 12, 51, 73, 0},
+    {B, IDC_SOUND_OFF, "Off", kRadioFirst, 142, 49, 39, 8, 0},
+    {B, IDC_SOUND_PARTIAL, "Partial", kRadio, 142, 60, 39, 8, 0},
+    {B, IDC_SOUND_FULL, "Full", kRadio, 142, 71, 39, 8, 0},
+    {B, IDC_STATIC, "Screen", kGroupBox, 11, 106, 113, 49, 0},
+    {B, IDC_CLEAR, "Clear", kChild | BS_AUTOCHECKBOX | WS_TABSTOP, 69, 117, 34, 8, 0},
+    {B, IDC_BLACK, "Black", kRadioFirst, 69, 131, 39, 8, 0},
+    {B, IDC_WALLPAPER, "Wallpaper", kRadio, 69, 142, 49, 8, 0},
+    {B, IDC_ABOUT, "About...", kChild | BS_PUSHBUTTON | WS_TABSTOP, 141, 135, 40, 14, 0},
+    {S, IDC_SOUND_ICON, "", kChild | SS_ICON | SS_REALSIZEIMAGE, 150, 22, 18, 20, IDI_SOUND_OFF},
+    {S, IDC_SCREEN_ICON, "", kChild | SS_ICON, 18, 117, 18, 20, IDI_SCREEN_KEEP},
+    {S, IDC_STATIC, "", kChild | SS_ICON, 149, 99, 18, 20, IDI_APP},
+    {S, IDC_STATIC, "", kEtched, 136, 90, 51, 65, 0},
+};
+
+constexpr DialogTemplate kConfig = {
+    WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
+    0,
+    0,
+    200,
+    198,
+    "Vantorix Screen Saver Configuration",
+    "MS Sans Serif",
+    8,
+    kConfigItems,
+    std::size(kConfigItems),
+};
+
+// ---- splash dialog ---------------------------------------------------------------------
+constexpr DialogItemTemplate kSplashItems[] = {
+    {S, IDC_STATIC, "", kChild | SS_BITMAP | SS_SUNKEN, 3, 2, 241, 134, IDB_SPLASH},
+};
+
+constexpr DialogTemplate kSplash = {
+    WS_POPUP | DS_MODALFRAME | DS_SETFONT,
+    0,
+    0,
+    248,
+    139,
+    nullptr,
+    "MS Sans Serif",
+    8,
+    kSplashItems,
+    std::size(kSplashItems),
+};
+
+// ---- strings ---------------------------------------------------------------------------
+constexpr char kDescription[] = "Vantorix";
+constexpr char kAboutMenu[] = "&About Vantorix Saver...";
+constexpr char kColorMessage[] =
+    "The Vantorix screen saver requires 256 or more colors.  Please set your display settings "
+    "for 8-bit color or greater to use this screen saver.\n\nThank you.";
+constexpr char kColorCaption[] = "Quorvane Vantorix Screen Saver";
+
+template <size_t N> ResourceEntry StringEntry(int id, const char (&text)[N]) {
+    return {RT_STRING, WORD(id), text, DWORD(N - 1)};
+}
+ResourceEntry DialogEntry(int id, const DialogTemplate &t) {
+    return {RT_DIALOG, WORD(id), &t, DWORD(sizeof t)};
+}
+
+const ResourceEntry kEntries[] = {
+    StringEntry(IDS_DESCRIPTION, kDescription),
+    StringEntry(IDS_ABOUTBOX, kAboutMenu),
+    StringEntry(IDS_COLOR_MESSAGE, kColorMessage),
+    StringEntry(IDS_COLOR_CAPTION, kColorCaption),
+    DialogEntry(IDD_ABOUTBOX, kAboutBox),
+    DialogEntry(IDD_CONFIG, kConfig),
+    DialogEntry(IDD_SPLASH, kSplash),
+};
+
+} // namespace
+
+const ResourceModule g_vantorixResources = {kEntries, std::size(kEntries)};
