@@ -28,11 +28,8 @@ LPCSTR AfxRegisterWndClass(UINT classStyle, HCURSOR cursor = nullptr, HBRUSH bac
 // ---- cursors and icons ----------------------------------------------------------
 HCURSOR LoadCursorA(HINSTANCE module, LPCSTR name); // null module + IDC_ARROW: the arrow
 HCURSOR SetCursor(HCURSOR cursor);                  // null hides the pointer
-HICON LoadIconA(HINSTANCE module, LPCSTR name);     // shared icon of the module
-void *LoadImageA(HINSTANCE module, LPCSTR name, UINT type, int cx, int cy, UINT flags);
-BOOL DestroyIcon(HICON icon);
-BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UINT step, HBRUSH flicker,
-                UINT flags);
+// LoadIconA, LoadImageA, DestroyIcon and DrawIconEx are drawing calls:
+// platform/gdi/Gdi.h.
 
 // ---- system --------------------------------------------------------------------
 int GetSystemMetrics(int index);
