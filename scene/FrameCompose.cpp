@@ -1,0 +1,191 @@
+// Frame composition: each frame is built in the work surface from the
+// background, the explosion, the shadow and the jet, and only what changed
+// since the last frame goes to the window (or the whole frame, scaled, when
+// the window is not screen-sized).
+#include "scene/SceneWnd.h"
+
+namespace {
+
+constexpr int kShadowDx = 75;
+constexpr int kShadowDy = 200;
+constexpr int kLastExplosionFrame = 7;
+
+const JetSprite kNoSprite{};
+
+// Draws `w` x `h` of the image selected in `image` at (x, y) of `target`.
+// With a mask the three blits leave the target unchanged where the mask is 1
+// (the key colour) and put the image's pixel where it is 0; the mask's 1 and 0
+// bits expand to all-ones and all-zeros because the target keeps its default
+// white background and black text colours. Without a mask the image is copied
+// opaque, key colour included.
+void DrawImage(CDC *target, int x, int y, int w, int h, CDC *image, CPaletteBitmap *mask,
+               CDC *reference) {
+    if (mask != nullptr && mask->GetSafeHandle() != nullptr) {
+        CDC maskDC;
+        maskDC.CreateCompatibleDC(reference);
+        CBitmap *oldMask = maskDC.SelectObject(mask);
+        target->BitBlt(x, y, w, h, image, 0, 0, SRCINVERT);
+        target->BitBlt(x, y, w, h, &maskDC, 0, 0, SRCAND);
+        target->BitBlt(x, y, w, h, image, 0, 0, SRCINVERT);
+        maskDC.SelectObject(oldMask);
+        maskDC.DeleteDC();
+    } else {
+        target->BitBlt(x, y, w, h, image, 0, 0, SRCCOPY);
+    }
+}
+
+// An image that can be drawn: loaded, with a size.
+bool Drawable(const CPaletteBitmap *image, int w, int h) {
+    return image != nullptr && image->GetSafeHandle() != nullptr && w > 0 && h > 0;
+}
+
+} // namespace
+
+void CSceneWnd::ComposeFrame() {
+    if (m_pBackground == nullptr || m_pWork == nullptr)
+        return;
+    const JetSprite &row = m_nKind >= 0 && m_nKind < 16 ? m_jets[m_nKind] : kNoSprite;
+
+    // 1. The scene palette, from row 0's jet.
+    m_pScenePalette = m_jets[0].pJet != nullptr ? m_jets[0].pJet->GetPalette() : nullptr;
+
+    // 2. The window's DC, with the scene palette in the background.
+    CDC *window = GetDC();
+    CPalette *oldPalette = nullptr;
+    const bool paletteSelected = m_pScenePalette != nullptr;
+    if (paletteSelected) {
+        oldPalette = window->SelectPalette(m_pScenePalette, TRUE);
+        window->RealizePalette();
+    }
+
+    // 3. Background, sprite and work contexts.
+    CDC background;
+    background.CreateCompatibleDC(window);
+    CBitmap *oldBackground = background.SelectObject(m_pBackground);
+    CDC sprite;
+    sprite.CreateCompatibleDC(window);
+    CDC work;
+    work.CreateCompatibleDC(window);
+    CBitmap *oldWork = work.SelectObject(m_pWork);
+
+    // 4. Start from the background.
+    work.BitBlt(0, 0, m_cxScreen, m_cyScreen, &background, 0, 0, SRCCOPY);
+
+    // 5. The jet rectangle; its image goes into the sprite context.
+    RECT jet;
+    SetRect(&jet, m_x, m_y, m_x + row.cxJet, m_y + row.cyJet);
+    const bool jetDrawable = Drawable(row.pJet, row.cxJet, row.cyJet);
+    CBitmap *oldSprite = jetDrawable ? sprite.SelectObject(row.pJet) : nullptr;
+
+    // 6. Explosion frames 1 to 7; frame 0 is never shown.
+    RECT explosion;
+    SetRect(&explosion, 0, 0, 0, 0);
+    if (m_nExplosionFrame > 0)
+        explosion =
+            DrawExplosion(window, &work, &background, m_nExplosionFrame == kLastExplosionFrame);
+
+    // 7. The shadow, over the explosion.
+    RECT shadow = DrawShadow(window, &work);
+
+    // 8. The jet, over everything.
+    if (jetDrawable)
+        DrawImage(&work, m_x, m_y, row.cxJet, row.cyJet, &sprite, row.pJetMask, window);
+
+    // 9.
+    if (jetDrawable)
+        sprite.SelectObject(oldSprite);
+    sprite.DeleteDC();
+
+    // 10. What changed: this frame's and the last frame's jet and shadow, and
+    // the explosion.
+    RECT dirty;
+    CopyRect(&dirty, &jet);
+    for (const RECT *r : {&m_rcPrevJet, &shadow, &m_rcPrevShadow, &explosion})
+        if (!IsRectEmpty(r))
+            UnionRect(&dirty, &dirty, r);
+
+    // 11. To the window: the whole screen on the process's first full-screen
+    // frame, then only what changed; scaled when the window is another size.
+    if (m_cxClient == m_cxScreen && m_cyClient == m_cyScreen) {
+        if (s_bFirstFrame) {
+            window->BitBlt(0, 0, m_cxScreen, m_cyScreen, &work, 0, 0, SRCCOPY);
+            s_bFirstFrame = FALSE;
+        } else {
+            window->BitBlt(dirty.left, dirty.top, dirty.right - dirty.left,
+                           dirty.bottom - dirty.top, &work, dirty.left, dirty.top, SRCCOPY);
+        }
+    } else {
+        window->StretchBlt(0, 0, m_cxClient, m_cyClient, &work, 0, 0, m_cxScreen, m_cyScreen,
+                           SRCCOPY);
+    }
+
+    // 12.
+    if (paletteSelected)
+        window->SelectPalette(oldPalette, FALSE);
+
+    // 13.
+    work.SelectObject(oldWork);
+    work.DeleteDC();
+    background.SelectObject(oldBackground);
+    background.DeleteDC();
+    ReleaseDC(window);
+
+    // 14. Remember this frame for the next one's dirty rectangle.
+    m_rcPrevJet = jet;
+    m_rcPrevShadow = shadow;
+    m_rcPrevExplosion = explosion;
+}
+
+RECT CSceneWnd::DrawShadow(CDC *window, CDC *work) {
+    const JetSprite &row = m_nKind >= 0 && m_nKind < 16 ? m_jets[m_nKind] : kNoSprite;
+
+    // 2. Offset from the jet, the same for every row.
+    const int sx = m_x + kShadowDx, sy = m_y + kShadowDy;
+    RECT rect;
+    SetRect(&rect, sx, sy, sx + row.cxShadow, sy + row.cyShadow);
+
+    // 1, 3, 4.
+    if (Drawable(row.pShadow, row.cxShadow, row.cyShadow)) {
+        CDC shadowDC;
+        shadowDC.CreateCompatibleDC(window);
+        CBitmap *oldShadow = shadowDC.SelectObject(row.pShadow);
+        DrawImage(work, sx, sy, row.cxShadow, row.cyShadow, &shadowDC, row.pShadowMask, window);
+        shadowDC.SelectObject(oldShadow);
+        shadowDC.DeleteDC();
+    }
+    return rect;
+}
+
+RECT CSceneWnd::DrawExplosion(CDC *window, CDC *work, CDC *background, BOOL last) {
+    // 1.
+    const int f = m_nExplosionFrame;
+    const ExplosionFrame none{};
+    const ExplosionFrame &frame = f >= 0 && f < 8 ? m_explosion[f] : none;
+    RECT rect;
+    SetRect(&rect, m_xExplosion, m_yExplosion, m_xExplosion + frame.cx, m_yExplosion + frame.cy);
+    if (!Drawable(frame.pBitmap, frame.cx, frame.cy))
+        return rect;
+
+    // 2.
+    CDC frameDC;
+    frameDC.CreateCompatibleDC(window);
+    CBitmap *oldFrame = frameDC.SelectObject(frame.pBitmap);
+
+    // 3. The last frame, the scorch mark, also goes into the background and
+    // stays there. Only a masked frame is burned in: an opaque one would
+    // stamp its key-coloured square into every later frame.
+    if (frame.pMask != nullptr && frame.pMask->GetSafeHandle() != nullptr) {
+        DrawImage(work, m_xExplosion, m_yExplosion, frame.cx, frame.cy, &frameDC, frame.pMask,
+                  window);
+        if (last)
+            DrawImage(background, m_xExplosion, m_yExplosion, frame.cx, frame.cy, &frameDC,
+                      frame.pMask, window);
+    } else {
+        work->BitBlt(m_xExplosion, m_yExplosion, frame.cx, frame.cy, &frameDC, 0, 0, SRCCOPY);
+    }
+
+    // 4.
+    frameDC.SelectObject(oldFrame);
+    frameDC.DeleteDC();
+    return rect;
+}

@@ -1,0 +1,118 @@
+// Pass spawning: the kind of the next pass, where it enters and how fast it
+// flies, each choice drawn from the scene's generator in a fixed order.
+#include "scene/SceneWnd.h"
+
+namespace {
+
+constexpr int kKinds = 5;
+constexpr int kMissileKind = 4;
+constexpr int kPassSoundFirst = 3000;
+constexpr int kPassSounds = 3;
+
+// A fresh draw modulo n. On a screen smaller than a sprite the modulus of a
+// position comes out at zero or below; the draw is still taken, so that the
+// sequence of draws stays the same, and the position is 0.
+int DrawMod(int n) {
+    const int draw = SceneRand();
+    return n > 0 ? draw % n : 0;
+}
+
+} // namespace
+
+int CSceneWnd::CruiseSpeed() {
+    return SceneRand() % 31 + 30;
+}
+
+int CSceneWnd::ClimbSpeed() {
+    return SceneRand() % 31 + 40;
+}
+
+void CSceneWnd::SpawnPass() {
+    // 1. The previous kind: -1 before the first pass, 14 after a missile run.
+    const int previous = m_nKind;
+
+    // 2. Per-pass state.
+    m_nExplosionFrame = -1;
+    m_bArmed = FALSE;
+    m_bMissileRun = FALSE;
+    m_yTrigger = -1;
+    m_bExploded = FALSE;
+    SetRect(&m_rcPrevJet, 0, 0, 0, 0);
+    SetRect(&m_rcPrevShadow, 0, 0, 0, 0);
+
+    // 3. A kind other than the previous one.
+    int kind;
+    do {
+        kind = SceneRand() % kKinds;
+    } while (kind == previous);
+
+    // 4. The missile roll; the second draw is taken only after a first success.
+    const int r1 = SceneRand() % 100 + 1;
+    if (r1 < 10 * m_nReliability) {
+        const int r2 = SceneRand() % 100 + 1;
+        if (r2 > 40) {
+            kind = kMissileKind;
+            m_bArmed = TRUE;
+        }
+    }
+
+    // 5.
+    m_nKind = kind;
+
+    // 6. Entry point and velocity; each row's draws left to right.
+    const int W = m_cxScreen, H = m_cyScreen;
+    const int w = m_jets[kind].cxJet, h = m_jets[kind].cyJet;
+    switch (kind) {
+    case 0: // from beyond the right edge, straight left
+        m_x = W;
+        m_y = DrawMod(H - h + 1);
+        m_dx = -CruiseSpeed();
+        m_dy = 0;
+        break;
+    case 1: // from beyond the left edge, straight right
+        m_x = -w;
+        m_y = DrawMod(H - h + 1);
+        m_dx = CruiseSpeed();
+        m_dy = 0;
+        break;
+    case 2: // low on the left, climbing to the right
+        m_x = -w;
+        m_y = H - DrawMod(201);
+        m_dx = CruiseSpeed();
+        m_dy = -ClimbSpeed();
+        break;
+    case 3: // low on the right, climbing to the left
+        m_x = W;
+        m_y = H - DrawMod(201);
+        m_dx = -CruiseSpeed();
+        m_dy = -CruiseSpeed();
+        break;
+    default: // 4: from below the bottom edge, straight up
+        m_x = DrawMod(W - w + 1);
+        m_y = H;
+        m_dx = 0;
+        m_dy = -ClimbSpeed();
+        break;
+    }
+
+    // 7. Trigger height of a missile run: 150 pixels above the client bottom
+    // to 650 below it.
+    if (m_bArmed) {
+        RECT client{};
+        GetClientRect(&client);
+        m_yTrigger = client.bottom - 150 + DrawMod(801);
+    }
+
+    // 8.
+    SetRect(&m_rcPrevJet, 0, 0, 0, 0);
+    SetRect(&m_rcPrevShadow, 0, 0, 0, 0);
+
+    // 9.
+    MeasureClient();
+
+    // 10. Counted before the sound request, which looks at the count.
+    m_nPassCount += 1;
+
+    // 11. One of the three fly-by sounds.
+    PlayEffect(kPassSoundFirst + DrawMod(kPassSounds), TRUE);
+}
