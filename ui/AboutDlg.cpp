@@ -1,10 +1,8 @@
 #include "ui/AboutDlg.h"
 
-namespace {
-constexpr UINT kIddAboutBox = 100;
-}
+#include "res/ResourceIds.h"
 
-CAboutDlg::CAboutDlg() : CDialog(kIddAboutBox, nullptr) {}
+CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX, nullptr) {}
 
 CAboutDlg::~CAboutDlg() = default;
 

@@ -1,31 +1,10 @@
 #include "ui/ConfigDlg.h"
 
 #include "platform/afx/Resources.h"
+#include "res/ResourceIds.h"
 #include "ui/AboutDlg.h"
 
 namespace {
-// Dialog, controls, icons and strings of the configuration dialog.
-constexpr UINT kIddConfig = 102;
-constexpr int kIdcSpeedSlider = 1008;
-constexpr int kIdcClear = 1009;
-constexpr int kIdcMissileSlider = 1010;
-constexpr int kIdcSoundOff = 1011;
-constexpr int kIdcSoundPartial = 1012;
-constexpr int kIdcSoundFull = 1013;
-constexpr int kIdcAbout = 1015;
-constexpr int kIdcBlack = 1017;
-constexpr int kIdcWallpaper = 1018;
-constexpr int kIdcScreenIcon = 1019;
-constexpr int kIdcSoundIcon = 1020;
-constexpr WORD kIdiApp = 128;
-constexpr WORD kIdiScreenKeep = 144;
-constexpr WORD kIdiScreenBlack = 145;
-constexpr WORD kIdiScreenWallpaper = 146;
-constexpr WORD kIdiSoundOff = 147;
-constexpr WORD kIdiSoundPartial = 148;
-constexpr WORD kIdiSoundFull = 149;
-constexpr UINT kIdsAboutBox = 101;
-constexpr UINT kIdmAboutBox = 16;  // the window-menu command of the About item
 constexpr WORD kButtonClicked = 0; // notification code of a button click
 
 // The tooltip of each control, in the order the tools are added.
@@ -34,38 +13,46 @@ struct ToolText {
     const char *text;
 };
 constexpr ToolText kToolTexts[] = {
-    {kIdcSpeedSlider, "Controls the speed of the jets going across the screen"},
-    {kIdcMissileSlider, "Controls the frequency at which missiles are fired"},
-    {kIdcAbout, "Shows the about box"},
-    {kIdcSoundOff, "Turns all sound effects off"},
-    {kIdcSoundPartial, "Sound effects on the first drive-by, then off"},
-    {kIdcSoundFull, "Turns all sound effects always on"},
-    {kIdcClear, "Clear the screen when the screen saver starts"},
-    {kIdcBlack, "Clear the screen to black"},
-    {kIdcWallpaper, "Clear the screen with the desktop wallpaper"},
+    {IDC_SPEED_SLIDER, "Controls the speed of the jets going across the screen"},
+    {IDC_MISSILE_SLIDER, "Controls the frequency at which missiles are fired"},
+    {IDC_ABOUT, "Shows the about box"},
+    {IDC_SOUND_OFF, "Turns all sound effects off"},
+    {IDC_SOUND_PARTIAL, "Sound effects on the first drive-by, then off"},
+    {IDC_SOUND_FULL, "Turns all sound effects always on"},
+    {IDC_CLEAR, "Clear the screen when the screen saver starts"},
+    {IDC_BLACK, "Clear the screen to black"},
+    {IDC_WALLPAPER, "Clear the screen with the desktop wallpaper"},
     {IDCANCEL, "Cancel changes and exit configuration"},
     {IDOK, "Save changes and exit configuration"},
 };
 
+// The button of a radio group [first, last] that shows a stored value, or 0
+// (no control) for a value outside the group, which leaves every button of
+// the group unchecked. Computed without overflow for any stored value.
+int RadioFor(int first, int last, int value) {
+    const long long id = (long long)first + value;
+    return id >= first && id <= last ? int(id) : 0;
+}
+
 // Shows a shared module icon in an icon picture; a missing icon leaves the
 // picture as it was.
-void ShowIcon(CWnd &dialog, int pictureId, WORD iconId) {
-    HICON icon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(iconId));
+void ShowIcon(CWnd &dialog, int pictureId, int iconId) {
+    HICON icon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(WORD(iconId)));
     if (icon != nullptr)
         dialog.SendDlgItemMessage(pictureId, STM_SETICON, WPARAM(icon), 0);
 }
 } // namespace
 
-CConfigDlg::CConfigDlg(CWnd *parent) : CDialog(kIddConfig, parent) {
-    m_hIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(kIdiApp));
+CConfigDlg::CConfigDlg(CWnd *parent) : CDialog(IDD_CONFIG, parent) {
+    m_hIcon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(WORD(IDI_APP)));
 }
 
 CConfigDlg::~CConfigDlg() = default;
 
 void CConfigDlg::DoDataExchange(CDataExchange *dx) {
     CDialog::DoDataExchange(dx);
-    DDX_Control(dx, kIdcMissileSlider, m_missileSlider);
-    DDX_Control(dx, kIdcSpeedSlider, m_speedSlider);
+    DDX_Control(dx, IDC_MISSILE_SLIDER, m_missileSlider);
+    DDX_Control(dx, IDC_SPEED_SLIDER, m_speedSlider);
 }
 
 BOOL CConfigDlg::PreTranslateMessage(UINT message, WPARAM wParam, LPARAM lParam, HWND target) {
@@ -81,20 +68,21 @@ BOOL CConfigDlg::OnInitDialog() {
     m_missileSlider.SetRange(1, 10, FALSE);
     m_missileSlider.SetPos(m_settings.Reliability);
 
-    // An id outside the group's range leaves every button of it unchecked,
-    // which is how out-of-range stored values show.
-    CheckRadioButton(kIdcSoundOff, kIdcSoundFull, kIdcSoundOff + m_settings.Sound);
-    CheckDlgButton(kIdcClear, UINT(m_settings.ClearScreen));
-    CheckRadioButton(kIdcBlack, kIdcWallpaper, kIdcBlack + m_settings.Wallpaper);
+    CheckRadioButton(IDC_SOUND_OFF, IDC_SOUND_FULL,
+                     RadioFor(IDC_SOUND_OFF, IDC_SOUND_FULL, m_settings.Sound));
+    // The saver clears the screen for any non-zero value; show it as checked.
+    CheckDlgButton(IDC_CLEAR, m_settings.ClearScreen != 0 ? 1 : 0);
+    CheckRadioButton(IDC_BLACK, IDC_WALLPAPER,
+                     RadioFor(IDC_BLACK, IDC_WALLPAPER, m_settings.Wallpaper));
     UpdateScreenControls();
 
     CenterWindow();
 
     char aboutText[256] = {};
-    if (LoadStringA(AfxGetResourceHandle(), kIdsAboutBox, aboutText, int(sizeof aboutText)) > 0) {
+    if (LoadStringA(AfxGetResourceHandle(), IDS_ABOUTBOX, aboutText, int(sizeof aboutText)) > 0) {
         if (CMenu *menu = GetSystemMenu(FALSE)) {
             menu->AppendMenu(MF_SEPARATOR);
-            menu->AppendMenu(MF_STRING, kIdmAboutBox, aboutText);
+            menu->AppendMenu(MF_STRING, IDM_ABOUTBOX, aboutText);
         }
     }
 
@@ -110,10 +98,10 @@ BOOL CConfigDlg::OnInitDialog() {
 }
 
 void CConfigDlg::OnOK() {
-    m_settings.ClearScreen = IsDlgButtonChecked(kIdcClear) ? 1 : 0;
-    m_settings.Wallpaper = IsDlgButtonChecked(kIdcWallpaper) ? 1 : 0;
-    m_settings.Sound = 2 * (IsDlgButtonChecked(kIdcSoundFull) ? 1 : 0) +
-                       (IsDlgButtonChecked(kIdcSoundPartial) ? 1 : 0);
+    m_settings.ClearScreen = IsDlgButtonChecked(IDC_CLEAR) ? 1 : 0;
+    m_settings.Wallpaper = IsDlgButtonChecked(IDC_WALLPAPER) ? 1 : 0;
+    m_settings.Sound = 2 * (IsDlgButtonChecked(IDC_SOUND_FULL) ? 1 : 0) +
+                       (IsDlgButtonChecked(IDC_SOUND_PARTIAL) ? 1 : 0);
     m_settings.Speed = m_speedSlider.GetPos();
     m_settings.Reliability = m_missileSlider.GetPos();
     CDialog::OnOK();
@@ -132,25 +120,25 @@ LRESULT CConfigDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         if (HIWORD(wParam) == kButtonClicked) {
             switch (LOWORD(wParam)) {
-            case kIdcAbout:
+            case IDC_ABOUT:
                 OnAbout();
                 return 0;
-            case kIdcClear:
+            case IDC_CLEAR:
                 OnClear();
                 return 0;
-            case kIdcWallpaper:
+            case IDC_WALLPAPER:
                 OnWallpaper();
                 return 0;
-            case kIdcBlack:
+            case IDC_BLACK:
                 OnBlack();
                 return 0;
-            case kIdcSoundFull:
+            case IDC_SOUND_FULL:
                 OnSoundFull();
                 return 0;
-            case kIdcSoundOff:
+            case IDC_SOUND_OFF:
                 OnSoundOff();
                 return 0;
-            case kIdcSoundPartial:
+            case IDC_SOUND_PARTIAL:
                 OnSoundPartial();
                 return 0;
             default:
@@ -192,7 +180,7 @@ void CConfigDlg::OnSoundFull() {
 
 void CConfigDlg::OnSysCommand(UINT id, LPARAM) {
     // The low four bits of a window-menu command are the system's own.
-    if ((id & 0xFFF0) == kIdmAboutBox) {
+    if ((id & 0xFFF0) == UINT(IDM_ABOUTBOX)) {
         CAboutDlg about;
         about.DoModal();
         return;
@@ -223,25 +211,25 @@ HCURSOR CConfigDlg::OnQueryDragIcon() {
 // "Black" and "Wallpaper" only mean something when the screen is cleared;
 // they keep their check state while disabled.
 void CConfigDlg::UpdateScreenControls() {
-    const BOOL clear = IsDlgButtonChecked(kIdcClear) != 0;
-    if (CWnd *black = GetDlgItem(kIdcBlack))
+    const BOOL clear = IsDlgButtonChecked(IDC_CLEAR) != 0;
+    if (CWnd *black = GetDlgItem(IDC_BLACK))
         black->EnableWindow(clear);
-    if (CWnd *wallpaper = GetDlgItem(kIdcWallpaper))
+    if (CWnd *wallpaper = GetDlgItem(IDC_WALLPAPER))
         wallpaper->EnableWindow(clear);
 }
 
 void CConfigDlg::UpdateScreenIcon() {
-    WORD icon = kIdiScreenKeep;
-    if (IsDlgButtonChecked(kIdcClear))
-        icon = IsDlgButtonChecked(kIdcBlack) ? kIdiScreenBlack : kIdiScreenWallpaper;
-    ShowIcon(*this, kIdcScreenIcon, icon);
+    int icon = IDI_SCREEN_KEEP;
+    if (IsDlgButtonChecked(IDC_CLEAR))
+        icon = IsDlgButtonChecked(IDC_BLACK) ? IDI_SCREEN_BLACK : IDI_SCREEN_WALLPAPER;
+    ShowIcon(*this, IDC_SCREEN_ICON, icon);
 }
 
 void CConfigDlg::UpdateSoundIcon() {
-    WORD icon = kIdiSoundOff;
-    if (IsDlgButtonChecked(kIdcSoundPartial))
-        icon = kIdiSoundPartial;
-    if (IsDlgButtonChecked(kIdcSoundFull))
-        icon = kIdiSoundFull;
-    ShowIcon(*this, kIdcSoundIcon, icon);
+    int icon = IDI_SOUND_OFF;
+    if (IsDlgButtonChecked(IDC_SOUND_PARTIAL))
+        icon = IDI_SOUND_PARTIAL;
+    if (IsDlgButtonChecked(IDC_SOUND_FULL))
+        icon = IDI_SOUND_FULL;
+    ShowIcon(*this, IDC_SOUND_ICON, icon);
 }
