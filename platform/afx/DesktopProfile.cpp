@@ -127,7 +127,7 @@ Profile Load() {
     profile.state = Profile::State::Unreadable;
     if (!S_ISREG(st.st_mode) || size_t(st.st_size) > kMaxFileSize)
         return profile;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return profile;
     std::string text;

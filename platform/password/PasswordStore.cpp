@@ -74,21 +74,33 @@ void SyncFolder(const std::string &folder) {
     }
 }
 
-// What libcrypt can check and what we write: a yescrypt setting it accepts,
-// printable characters only.
+struct CryptData {
+    crypt_data data{};
+    ~CryptData() { WipeBytes(&data, sizeof data); }
+};
+
+// What we write: a complete yescrypt hash of printable characters. A salt
+// without its hash (a truncated file) is a valid setting for libcrypt, so
+// the check hashes a dummy phrase with it: a complete hash comes back with
+// the same length and the same setting, anything else does not. Trusting a
+// bare setting would lock the user out, since no password could match it.
 bool IsValidHash(const char *hash, size_t size) {
     if (size < 4 || std::strncmp(hash, "$y$", 3) != 0)
         return false;
     for (size_t i = 0; i < size; ++i)
         if (hash[i] <= ' ' || hash[i] > '~')
             return false;
-    return crypt_checksalt(hash) == CRYPT_SALT_OK;
+    if (crypt_checksalt(hash) != CRYPT_SALT_OK)
+        return false;
+    const char *lastDollar = std::strrchr(hash, '$');
+    const size_t settingLength = size_t(lastDollar - hash);
+    if (settingLength + 1 >= size)
+        return false; // ends with '$': no hash part
+    auto work = std::make_unique<CryptData>();
+    const char *probe = crypt_rn("", hash, &work->data, sizeof work->data);
+    return probe && probe[0] != '*' && std::strlen(probe) == size &&
+           std::strncmp(probe, hash, settingLength + 1) == 0;
 }
-
-struct CryptData {
-    crypt_data data{};
-    ~CryptData() { WipeBytes(&data, sizeof data); }
-};
 
 } // namespace
 
@@ -131,7 +143,7 @@ std::string PasswordFilePath() {
 StoredPassword ReadStoredPassword() {
     StoredPassword stored;
     const std::string path = PasswordFilePath();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         if (errno == ENOENT)
             return stored; // NotSet
