@@ -135,6 +135,10 @@ void VxResetSystemPalette();
 void VxSetScreenSurface(HBITMAP surface);
 HBITMAP VxGetScreenSurface();
 
+// A bitmap in display format of any size, empty included (window backing
+// surfaces and the screen surface).
+HBITMAP VxCreateDisplayBitmap(int width, int height);
+
 // A DC over a window's backing bitmap, with the screen's display facts.
 HDC VxCreateSurfaceDC(HBITMAP target);
 BOOL VxDeleteSurfaceDC(HDC dc); // leaves the bitmap alone
@@ -159,3 +163,13 @@ BOOL VxIsLiveObject(const void *handle);
 // The number of live GDI objects (bitmaps, palettes, brushes, DCs), stock
 // objects excluded; tests use it to find leaks.
 size_t VxLiveObjectCount();
+
+// Called with the handle of every object (bitmap, palette, brush, DC) just
+// before it goes, so that wrappers holding it can let go.
+using VxObjectDeletedHook = void (*)(const void *handle);
+void VxSetObjectDeletedHook(VxObjectDeletedHook hook);
+
+// Test hook: the call after `successes` further successful ones fails once
+// (GlobalAlloc, CreatePalette, or any bitmap allocation); -1 disarms it.
+enum class VxFailPoint { GlobalAlloc, CreatePalette, CreateBitmap };
+void VxFailAfter(VxFailPoint point, int successes);
