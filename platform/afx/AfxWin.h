@@ -13,6 +13,8 @@
 #include "platform/win/WinTypes.h"
 
 #include <memory>
+#include <string>
+#include <vector>
 
 class CWnd;
 class CMenu;
@@ -143,8 +145,19 @@ class CMenu {
         const char *text;
     };
     int GetMenuItemCount() const;
+    // The item at a position (its text stays valid as long as the menu);
+    // FALSE when there is none.
+    BOOL GetMenuItem(int position, Item *item) const;
     // Toolkit side.
     CWnd *m_owner = nullptr;
+
+  private:
+    struct StoredItem {
+        UINT flags;
+        UINT_PTR id;
+        std::string text;
+    };
+    std::vector<StoredItem> m_items;
 };
 
 // ---- application -----------------------------------------------------------------
@@ -224,12 +237,18 @@ class CSliderCtrl : public CWnd {
     int GetRangeMax() const;
 };
 
+struct VxToolTipImpl;
 class CToolTipCtrl : public CWnd {
   public:
+    CToolTipCtrl();
+    ~CToolTipCtrl() override;
     BOOL Create(CWnd *parent, DWORD style = 0);
     void Activate(BOOL activate);
     BOOL AddTool(CWnd *tool, LPCSTR text);
     void RelayEvent(UINT message, WPARAM wParam, LPARAM lParam, HWND target);
     // The text of the tool for a window, or null when it has none.
     const char *GetToolText(CWnd *tool) const;
+
+    // Toolkit side.
+    std::unique_ptr<VxToolTipImpl> m_tips;
 };
