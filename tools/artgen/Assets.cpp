@@ -1,0 +1,111 @@
+#include "Assets.h"
+
+#include "ExplosionArt.h"
+#include "IconArt.h"
+#include "JetArt.h"
+#include "Palette.h"
+#include "Sounds.h"
+#include "TitleArt.h"
+
+#include <string>
+
+namespace artgen {
+
+namespace {
+
+Asset BitmapAsset(const std::string &path, IndexedImage picture) {
+    Asset a;
+    a.path = path;
+    a.bytes = EncodeBitmap(picture, SharedColourTable());
+    a.picture = std::move(picture);
+    return a;
+}
+
+Asset IconAsset(int id) {
+    Asset a;
+    a.path = "icons/icon_" + std::to_string(id) + ".ico";
+    a.picture = QuantiseIcon(RenderIcon(id));
+    a.bytes = EncodeIcon(a.picture);
+    a.icon = true;
+    return a;
+}
+
+Asset WaveAsset(const std::string &path, const std::vector<uint8_t> &samples, uint32_t rate,
+                bool fact) {
+    Asset a;
+    a.path = path;
+    a.bytes = EncodeWave(samples, rate, fact);
+    return a;
+}
+
+} // namespace
+
+IndexedImage MakeShadow(const IndexedImage &jet, int w, int h) {
+    IndexedImage s;
+    s.width = w;
+    s.height = h;
+    s.index.assign(size_t(w) * size_t(h), uint8_t(kKeyIndex));
+    s.covered.assign(size_t(w) * size_t(h), 0);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            bool any = false;
+            for (int j = 0; j < 2; ++j)
+                for (int i = 0; i < 2; ++i) {
+                    const int jx = 2 * x + i, jy = 2 * y + j;
+                    if (jx < jet.width && jy < jet.height)
+                        any |= jet.covered[size_t(jy) * size_t(jet.width) + size_t(jx)] != 0;
+                }
+            if (any && ((x + y) & 1) == 0) {
+                s.index[size_t(y) * size_t(w) + size_t(x)] = 0;
+                s.covered[size_t(y) * size_t(w) + size_t(x)] = 1;
+            }
+        }
+    return s;
+}
+
+std::vector<Asset> GenerateAll() {
+    std::vector<Asset> assets;
+    // Jets and their shadows.
+    std::vector<IndexedImage> jets;
+    for (int row = 0; row < 15; ++row) {
+        jets.push_back(Quantise(RenderJetSprite(row), Dither::ErrorDiffusion));
+        assets.push_back(
+            BitmapAsset("bitmaps/jet_" + std::to_string(2550 + row) + ".bmp", jets.back()));
+    }
+    for (int row = 0; row < 15; ++row) {
+        const IndexedImage &jet = jets[size_t(row)];
+        // Half size, rounded up across and down along the jet's length, as
+        // the sprite table has it (275 -> 138, 200 -> 100, 275 -> 137).
+        const int w = jet.width == 275 ? 138 : jet.width / 2;
+        const int h = jet.height / 2;
+        assets.push_back(BitmapAsset("bitmaps/shadow_" + std::to_string(2600 + row) + ".bmp",
+                                     MakeShadow(jet, w, h)));
+    }
+    // Explosion frames.
+    for (int frame = 0; frame < 8; ++frame) {
+        const ExplosionFrame f = RenderExplosion(frame);
+        assets.push_back(BitmapAsset("bitmaps/explosion_" + std::to_string(2500 + frame) + ".bmp",
+                                     QuantiseWithMask(f.colour, f.opaque, Dither::ErrorDiffusion)));
+    }
+    // Title card and About picture: opaque throughout.
+    assets.push_back(BitmapAsset("bitmaps/splash_133.bmp",
+                                 Quantise(RenderSplash(), Dither::ErrorDiffusion, 0.f)));
+    assets.push_back(
+        BitmapAsset("bitmaps/about_166.bmp", Quantise(RenderAbout(), Dither::ErrorDiffusion, 0.f)));
+    // Icons and the cursor.
+    for (int id : {128, 144, 145, 146, 147, 148, 149})
+        assets.push_back(IconAsset(id));
+    Asset cursor;
+    cursor.path = "icons/cursor_129.cur";
+    cursor.bytes = EncodeInvisibleCursor();
+    assets.push_back(cursor);
+    // Sounds. The third fly-by is the first one's samples at half the rate.
+    const std::vector<uint8_t> flyby1 = FlybySound(1);
+    assets.push_back(WaveAsset("sounds/explosion_170.wav", ExplosionSound(), kExplosionRate, true));
+    assets.push_back(WaveAsset("sounds/flyby_3000.wav", flyby1, kFlybyRate, false));
+    assets.push_back(WaveAsset("sounds/flyby_3001.wav", FlybySound(2), kFlybyRate, false));
+    assets.push_back(WaveAsset("sounds/flyby_3002.wav", flyby1, kFlybyRate / 2, false));
+    return assets;
+}
+
+} // namespace artgen

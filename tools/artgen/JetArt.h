@@ -1,0 +1,27 @@
+// The jet: its model, its finish, and the pictures made of it (the fifteen
+// sprite rows, the About picture, the title card's jet).
+#pragma once
+
+#include "Image.h"
+#include "Render3D.h"
+
+namespace artgen {
+
+// Model space: x along the length (nose at +0.5), y to the left wing, z up.
+Mesh BuildJet(bool withMissiles, bool motorsLit);
+Mesh BuildMissile(bool motorLit);
+
+// Colour of one rendered sample of a jet or missile.
+Rgb ShadeJet(const Sample &s);
+
+// Size of the sprite of a row (jets 0-14).
+void JetSpriteSize(int row, int &w, int &h);
+
+// The jet sprite of a row, with coverage in alpha.
+Image RenderJetSprite(int row);
+
+// A jet seen from above, nose up, with missiles, `lengthPx` pixels long,
+// centred in a w x h picture (for the About picture).
+Image RenderTopView(int w, int h, double lengthPx, double yaw, double roll);
+
+} // namespace artgen
