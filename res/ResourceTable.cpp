@@ -4,10 +4,47 @@
 #include "platform/afx/DialogTemplate.h"
 #include "res/ResourceIds.h"
 
-#include <cstring>
+#include <cstdint>
 #include <iterator>
 
+// The embedded asset files (cmake/Embed.cmake), by file name.
+#define VX_ASSET(name)                                                                             \
+    extern "C" const unsigned char res_##name[];                                                   \
+    extern "C" const uint32_t res_##name##_size;
+// clang-format off
+#define VX_BITMAP_FILES(X)                                                                         \
+    X(jet_2550_bmp, 2550) X(jet_2551_bmp, 2551) X(jet_2552_bmp, 2552) X(jet_2553_bmp, 2553)        \
+    X(jet_2554_bmp, 2554) X(jet_2555_bmp, 2555) X(jet_2556_bmp, 2556) X(jet_2557_bmp, 2557)        \
+    X(jet_2558_bmp, 2558) X(jet_2559_bmp, 2559) X(jet_2560_bmp, 2560) X(jet_2561_bmp, 2561)        \
+    X(jet_2562_bmp, 2562) X(jet_2563_bmp, 2563) X(jet_2564_bmp, 2564)                              \
+    X(shadow_2600_bmp, 2600) X(shadow_2601_bmp, 2601) X(shadow_2602_bmp, 2602)                     \
+    X(shadow_2603_bmp, 2603) X(shadow_2604_bmp, 2604) X(shadow_2605_bmp, 2605)                     \
+    X(shadow_2606_bmp, 2606) X(shadow_2607_bmp, 2607) X(shadow_2608_bmp, 2608)                     \
+    X(shadow_2609_bmp, 2609) X(shadow_2610_bmp, 2610) X(shadow_2611_bmp, 2611)                     \
+    X(shadow_2612_bmp, 2612) X(shadow_2613_bmp, 2613) X(shadow_2614_bmp, 2614)                     \
+    X(explosion_2500_bmp, 2500) X(explosion_2501_bmp, 2501) X(explosion_2502_bmp, 2502)            \
+    X(explosion_2503_bmp, 2503) X(explosion_2504_bmp, 2504) X(explosion_2505_bmp, 2505)            \
+    X(explosion_2506_bmp, 2506) X(explosion_2507_bmp, 2507)                                        \
+    X(splash_133_bmp, IDB_SPLASH) X(about_166_bmp, IDB_ABOUT)
+#define VX_ICON_FILES(X)                                                                           \
+    X(icon_128_ico, IDI_APP) X(icon_144_ico, IDI_SCREEN_KEEP) X(icon_145_ico, IDI_SCREEN_BLACK)   \
+    X(icon_146_ico, IDI_SCREEN_WALLPAPER) X(icon_147_ico, IDI_SOUND_OFF)                           \
+    X(icon_148_ico, IDI_SOUND_PARTIAL) X(icon_149_ico, IDI_SOUND_FULL)
+#define VX_WAVE_FILES(X)                                                                           \
+    X(explosion_170_wav, IDW_EXPLOSION) X(flyby_3000_wav, IDW_FLYBY_1)                             \
+    X(flyby_3001_wav, IDW_FLYBY_2) X(flyby_3002_wav, IDW_FLYBY_3)
+// clang-format on
+#define VX_DECLARE(name, id) VX_ASSET(name)
+VX_BITMAP_FILES(VX_DECLARE)
+VX_ICON_FILES(VX_DECLARE)
+VX_WAVE_FILES(VX_DECLARE)
+VX_ASSET(cursor_129_cur)
+#undef VX_DECLARE
+
 namespace {
+
+// A bitmap resource is the packed DIB: the file without its 14-byte header.
+constexpr uint32_t kBitmapFileHeader = 14;
 
 // Control styles shared by the templates. Every control is a visible child.
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
@@ -133,6 +170,17 @@ const ResourceEntry kEntries[] = {
     DialogEntry(IDD_ABOUTBOX, kAboutBox),
     DialogEntry(IDD_CONFIG, kConfig),
     DialogEntry(IDD_SPLASH, kSplash),
+// clang-format off
+#define VX_BITMAP(name, id)                                                                        \
+    {RT_BITMAP, WORD(id), res_##name + kBitmapFileHeader, res_##name##_size - kBitmapFileHeader},
+#define VX_ICON(name, id) {RT_GROUP_ICON, WORD(id), res_##name, res_##name##_size},
+#define VX_WAVE(name, id) {"WAVE", WORD(id), res_##name, res_##name##_size},
+    VX_BITMAP_FILES(VX_BITMAP) VX_ICON_FILES(VX_ICON) VX_WAVE_FILES(VX_WAVE)
+#undef VX_BITMAP
+#undef VX_ICON
+#undef VX_WAVE
+    {RT_GROUP_CURSOR, WORD(IDC_INVISIBLE_CURSOR), res_cursor_129_cur, res_cursor_129_cur_size},
+    // clang-format on
 };
 
 } // namespace
