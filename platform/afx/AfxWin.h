@@ -178,7 +178,14 @@ class CWinApp {
     int m_argc = 0;
     char **m_argv = nullptr; // argument 0 is the module path
 
+    // The process exit code when InitInstance returns FALSE (or the main
+    // window is missing): 0 unless the application says otherwise.
+    int m_nExitCode = 0;
+
     void Enable3dControls() {}
+    // Sets m_pszAppName from a module path: file name without folder and
+    // extension ("/usr/bin/Vantorix.scr" gives "Vantorix").
+    void SetAppName(LPCSTR modulePath);
     void SetRegistryKey(LPCSTR key);
     UINT GetProfileInt(LPCSTR section, LPCSTR entry, int defaultValue);
     BOOL WriteProfileInt(LPCSTR section, LPCSTR entry, int value);

@@ -1,0 +1,257 @@
+// CWinApp over Qt: the process entry, the message loop, the per-user profile
+// store and the message boxes.
+#include "platform/qt/QtFramework_p.h"
+#include "platform/qt/QtSoundOutput.h"
+#include "platform/qt/ScreenService.h"
+
+#include "platform/afx/MessageBox.h"
+#include "platform/gdi/Gdi.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QSettings>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+CWinApp *g_app = nullptr;
+// Function statics: the application object is itself a global and may be
+// constructed before this file's globals.
+std::string &AppNameStorage() {
+    static std::string name = "vantorix";
+    return name;
+}
+std::string &RegistryKeyStorage() {
+    static std::string key;
+    return key;
+}
+
+// Message boxes as Qt dialogs, owned by the window given when it is ours.
+class QtMessageBoxService : public IMessageBoxService {
+  public:
+    int Show(HWND owner, const char *text, const char *caption, UINT style) override {
+        if (!qApp)
+            return IDOK;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        switch (style & 0xF0) {
+        case 0x10:
+            icon = QMessageBox::Critical;
+            break;
+        case 0x20:
+            icon = QMessageBox::Question;
+            break;
+        case 0x30:
+            icon = QMessageBox::Warning;
+            break;
+        case MB_ICONINFORMATION:
+            icon = QMessageBox::Information;
+            break;
+        default:
+            break;
+        }
+        QWidget *parent = VxWidgetFromHandle(owner);
+        if (parent)
+            parent = parent->window();
+        QMessageBox box(icon, QString::fromLocal8Bit(caption), QString::fromLocal8Bit(text),
+                        QMessageBox::Ok, parent);
+        // Without an owner the box would otherwise open behind a top-most
+        // window of ours.
+        if (!parent)
+            box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        box.exec();
+        return IDOK;
+    }
+};
+
+// The profile file: $XDG_CONFIG_HOME (or ~/.config) / key / application.ini.
+// The environment is read at each access so that tests can move it.
+QString ProfilePath(const std::string &key, const std::string &app) {
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (base.isEmpty() || !QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.config");
+    QString path = base + QLatin1Char('/');
+    if (!key.empty())
+        path += QString::fromLocal8Bit(key.c_str()) + QLatin1Char('/');
+    return path + QString::fromLocal8Bit(app.c_str()) + QStringLiteral(".ini");
+}
+
+QString ProfileKey(LPCSTR section, LPCSTR entry) {
+    return QString::fromLocal8Bit(section ? section : "") + QLatin1Char('/') +
+           QString::fromLocal8Bit(entry ? entry : "");
+}
+
+std::string AppNameFromPath(const char *path) {
+    if (!path || !*path)
+        return "vantorix";
+    std::string name = path;
+    if (const size_t slash = name.find_last_of('/'); slash != std::string::npos)
+        name.erase(0, slash + 1);
+    // Only the last extension goes, as with "Vantorix.scr".
+    if (const size_t dot = name.find_last_of('.'); dot != std::string::npos && dot > 0)
+        name.erase(dot);
+    return name.empty() ? std::string("vantorix") : name;
+}
+
+} // namespace
+
+// ---- CWinApp ------------------------------------------------------------------------------
+CWinApp::CWinApp() {
+    g_app = this;
+    m_pszAppName = AppNameStorage().c_str();
+}
+
+CWinApp::~CWinApp() {
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+CWinApp *AfxGetApp() {
+    return g_app;
+}
+CWnd *AfxGetMainWnd() {
+    return g_app ? g_app->m_pMainWnd : nullptr;
+}
+
+BOOL CWinApp::InitInstance() {
+    return TRUE;
+}
+
+int CWinApp::Run() {
+    QEventLoop loop;
+    VxRunLoop(&loop);
+    int code = 0;
+    VxQuitRequested(&code);
+    VxClearQuitRequest();
+    return code;
+}
+
+void CWinApp::SetRegistryKey(LPCSTR key) {
+    RegistryKeyStorage() = key ? key : "";
+    m_pszRegistryKey = RegistryKeyStorage().c_str();
+}
+
+void CWinApp::SetAppName(LPCSTR name) {
+    AppNameStorage() = AppNameFromPath(name);
+    m_pszAppName = AppNameStorage().c_str();
+    VxSetAppName(m_pszAppName);
+}
+
+UINT CWinApp::GetProfileInt(LPCSTR section, LPCSTR entry, int defaultValue) {
+    const std::string key = m_pszRegistryKey ? m_pszRegistryKey : "";
+    const std::string app = m_pszAppName ? m_pszAppName : "vantorix";
+    // Reading creates nothing on disk: a missing file is simply empty.
+    QSettings store(ProfilePath(key, app), QSettings::IniFormat);
+    const QVariant value = store.value(ProfileKey(section, entry));
+    if (!value.isValid() || value.typeId() != QMetaType::QString)
+        return UINT(defaultValue);
+    bool ok = false;
+    const qlonglong number = value.toString().toLongLong(&ok, 10);
+    // A stored value must fit into 32 bits, signed or unsigned, as a DWORD
+    // does; anything else is not a value of this store.
+    if (!ok || number < qlonglong(INT32_MIN) || number > qlonglong(UINT32_MAX))
+        return UINT(defaultValue);
+    return UINT(uint32_t(number));
+}
+
+BOOL CWinApp::WriteProfileInt(LPCSTR section, LPCSTR entry, int value) {
+    const std::string key = m_pszRegistryKey ? m_pszRegistryKey : "";
+    const std::string app = m_pszAppName ? m_pszAppName : "vantorix";
+    // QSettings keeps the other values of the file and replaces the file
+    // atomically (a temporary file renamed over it); a file it cannot parse
+    // is left alone rather than rewritten without its unreadable parts.
+    QSettings store(ProfilePath(key, app), QSettings::IniFormat);
+    if (store.status() != QSettings::NoError)
+        return FALSE;
+    store.setValue(ProfileKey(section, entry), value);
+    store.sync();
+    return store.status() == QSettings::NoError ? TRUE : FALSE;
+}
+
+// ---- the process --------------------------------------------------------------------------
+namespace {
+int DisplayDepthFromEnvironment() {
+    const char *value = std::getenv("VANTORIX_DISPLAY_DEPTH");
+    if (!value || !*value)
+        return 32;
+    if (std::strcmp(value, "32") == 0 || std::strcmp(value, "24") == 0)
+        return 32;
+    if (std::strcmp(value, "8") == 0)
+        return 8;
+    if (std::strcmp(value, "4") == 0)
+        return 4;
+    std::fprintf(stderr, "vantorix: VANTORIX_DISPLAY_DEPTH=%s is not 32, 8 or 4; using 32\n",
+                 value);
+    return 32;
+}
+} // namespace
+
+int AfxWinMain(int argc, char **argv) {
+    VxSetDisplayDepth(DisplayDepthFromEnvironment());
+
+    // Qt takes its own options out of the argument vector it is given; the
+    // application sees the command line exactly as it was.
+    std::vector<std::string> original(argv, argv + argc);
+    std::vector<char *> ourArgs;
+    for (std::string &a : original)
+        ourArgs.push_back(a.data());
+    ourArgs.push_back(nullptr);
+    std::vector<std::string> qtCopy = original;
+    std::vector<char *> qtArgs;
+    for (std::string &a : qtCopy)
+        qtArgs.push_back(a.data());
+    qtArgs.push_back(nullptr);
+    int qtArgc = argc;
+
+    QApplication qtApp(qtArgc, qtArgs.data());
+    QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(&qtApp, &QGuiApplication::applicationStateChanged,
+                     [](Qt::ApplicationState state) {
+                         if (state == Qt::ApplicationActive)
+                             VxNoteApplicationActive(true);
+                         else if (state == Qt::ApplicationInactive)
+                             VxNoteApplicationActive(false);
+                     });
+
+    CWinApp *app = AfxGetApp();
+    if (!app)
+        return 1;
+    app->SetAppName(argc > 0 ? argv[0] : nullptr);
+    app->m_argc = argc;
+    app->m_argv = ourArgs.data();
+
+    QtMessageBoxService boxes;
+    IMessageBoxService *previousBoxes = VxSetMessageBoxService(&boxes);
+    VxInstallQtSoundOutput();
+    VxRefreshScreenSurface();
+
+    int exitCode = 0;
+    if (app->InitInstance()) {
+        CWnd *main = app->m_pMainWnd;
+        if (main && IsWindow(main->GetSafeHwnd())) {
+            exitCode = app->Run();
+        } else {
+            // Nothing runs without its main window.
+            exitCode = app->m_nExitCode ? app->m_nExitCode : 1;
+        }
+    } else {
+        exitCode = app->m_nExitCode;
+    }
+    // Whatever window is left goes before the toolkit does.
+    if (CWnd *main = app->m_pMainWnd; main && main->GetSafeHwnd())
+        main->DestroyWindow();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    VxClearQuitRequest();
+    VxSetMessageBoxService(previousBoxes);
+    VxReleaseScreenSurface();
+    app->m_argv = nullptr;
+    app->m_argc = 0;
+    return exitCode;
+}

@@ -1,0 +1,90 @@
+// Internal pieces shared by the framework's Qt files: the handle registry,
+// the widgets that turn Qt events into window messages, cursors and the
+// posted-message queue.
+#pragma once
+
+#include "platform/qt/QtWindowImpl.h"
+
+#include <QCursor>
+#include <QEvent>
+#include <QImage>
+#include <QWidget>
+
+// ---- handles ---------------------------------------------------------------------
+void VxRegisterHandle(HWND hwnd, CWnd *wnd);
+void VxUnregisterHandle(HWND hwnd);
+CWnd *VxLookupHandle(HWND hwnd); // framework windows only
+// A fresh opaque handle for a control (never a native id).
+HWND VxNewControlHandle(VxWindowImpl *impl);
+
+// ---- messages ---------------------------------------------------------------------
+constexpr WPARAM VX_MK_LBUTTON = 0x0001;
+constexpr WPARAM VX_MK_RBUTTON = 0x0002;
+constexpr WPARAM VX_MK_SHIFT = 0x0004;
+constexpr WPARAM VX_MK_CONTROL = 0x0008;
+constexpr WPARAM VX_MK_MBUTTON = 0x0010;
+constexpr WORD VX_HTCLIENT = 1;
+constexpr UINT VX_BN_CLICKED = 0;
+constexpr UINT VX_WM_SHOWWINDOW = 0x0018;
+
+// Translations of Qt input for the dispatch functions.
+WORD VxVirtualKey(int qtKey);
+WPARAM VxMouseKeyState(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers);
+bool VxIsSystemKey(int qtKey, Qt::KeyboardModifiers modifiers);
+LPARAM VxKeyLParam(quint32 scanCode, bool altDown, bool repeat, bool release);
+
+// The application's activation as the framework last reported it.
+void VxNoteApplicationActive(bool active);
+
+// ---- cursors ------------------------------------------------------------------------
+// The Qt cursor for a framework cursor; null shows no pointer at all.
+QCursor VxCursorFor(HCURSOR cursor);
+// The widget that the pointer is over as far as WM_SETCURSOR knows.
+void VxSetCursorTarget(QWidget *widget);
+QWidget *VxCursorTarget();
+// The picture of an icon or cursor with its transparency (null when unknown).
+QImage VxIconImage(HICON icon);
+
+// ---- surface windows ------------------------------------------------------------------
+// Presents the part of a window's backing surface that was drawn.
+void VxPresent(VxWindowImpl *impl, const RECT &rect);
+// Sends WM_PAINT when part of the window is invalid.
+void VxPaintIfInvalid(CWnd *wnd);
+
+// The widget of a window made by CreateEx.
+class VxSurfaceWidget : public QWidget {
+  public:
+    explicit VxSurfaceWidget(VxWindowImpl *impl, QWidget *parent = nullptr);
+    ~VxSurfaceWidget() override;
+    VxWindowImpl *m_impl; // null once the window is destroyed
+
+  protected:
+    bool event(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+};
+
+// Activation messages of a top-level window (both surface windows and dialogs).
+void VxSendActivation(CWnd *wnd, bool active);
+
+// ---- dialogs ----------------------------------------------------------------------------
+// Builds the dialog's window and controls from a template; false when the
+// template is missing or the window cannot be made.
+bool VxCreateDialogWindow(CDialog *dialog, UINT templateId, CWnd *parent);
+// Default handling of messages sent to dialog controls (STM_SETICON, ...).
+LRESULT VxControlDefault(VxWindowImpl *impl, UINT message, WPARAM wParam, LPARAM lParam);
+
+// ---- foreign windows ------------------------------------------------------------------------
+// The size of another program's window, false when it no longer exists.
+bool VxForeignWindowSize(WId id, QSize *size);
+// Whether the native id names a window of the display (X11 only).
+bool VxForeignWindowExists(WId id);
+// The window that has the keyboard focus on the display (X11), 0 when unknown.
+WId VxForeignActiveWindow();

@@ -1,0 +1,1293 @@
+// CWnd over Qt: handles, dispatch, posted messages, timers, creation and
+// destruction, painting through the backing surface, and the widget that turns
+// Qt events into window messages.
+#include "platform/qt/QtFramework_p.h"
+#include "platform/qt/ScreenService.h"
+
+#include "platform/afx/MessageBox.h"
+#include "platform/gdi/Gdi.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <algorithm>
+#include <map>
+#include <unordered_map>
+#include <vector>
+
+const CWnd CWnd::wndTop;
+const CWnd CWnd::wndTopMost;
+const CWnd CWnd::wndNoTopMost;
+
+namespace {
+
+// ---- handles ---------------------------------------------------------------------
+std::unordered_map<HWND, CWnd *> &Registry() {
+    static std::unordered_map<HWND, CWnd *> registry;
+    return registry;
+}
+
+// Wrappers of windows that the framework did not make; they live as long as
+// the process, like the permanent handle map of the original framework.
+std::unordered_map<HWND, std::unique_ptr<CWnd>> &ForeignWrappers() {
+    static std::unordered_map<HWND, std::unique_ptr<CWnd>> wrappers;
+    return wrappers;
+}
+
+// ---- the message being handled, per dispatch ----------------------------------------
+struct Frame {
+    CWnd *wnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+std::vector<Frame> &Frames() {
+    static std::vector<Frame> frames;
+    return frames;
+}
+
+// ---- posted messages, quit and timers ---------------------------------------------------
+const QEvent::Type kPostedType = QEvent::Type(QEvent::User + 0x5601);
+const QEvent::Type kQuitType = QEvent::Type(QEvent::User + 0x5602);
+
+class PostedEvent : public QEvent {
+  public:
+    PostedEvent(HWND h, UINT m, WPARAM w, LPARAM l)
+        : QEvent(kPostedType), hwnd(h), message(m), wParam(w), lParam(l) {}
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+class QuitEvent : public QEvent {
+  public:
+    explicit QuitEvent(int c) : QEvent(kQuitType), code(c) {}
+    int code;
+};
+
+struct QuitState {
+    bool requested = false;
+    int code = 0;
+};
+QuitState g_quit;
+std::vector<QEventLoop *> g_loops;
+
+struct TimerKey {
+    HWND hwnd;
+    UINT_PTR id;
+    bool operator<(const TimerKey &o) const { return hwnd != o.hwnd ? hwnd < o.hwnd : id < o.id; }
+};
+
+// One object receives every posted message and every window timer, so that
+// they go through the dispatch functions in the order Qt delivers them.
+class MessageQueue : public QObject {
+  public:
+    std::map<TimerKey, int> timers; // (window, id) -> Qt timer
+    std::map<int, TimerKey> byQtId;
+
+    void customEvent(QEvent *event) override {
+        if (event->type() == kPostedType) {
+            auto *posted = static_cast<PostedEvent *>(event);
+            CWnd *wnd = VxLookupHandle(posted->hwnd);
+            // A message posted to a window destroyed since is discarded.
+            if (wnd && wnd->m_impl && !wnd->m_impl->destroying)
+                VxDispatch(wnd, posted->message, posted->wParam, posted->lParam);
+        } else if (event->type() == kQuitType) {
+            g_quit.requested = true;
+            g_quit.code = static_cast<QuitEvent *>(event)->code;
+            for (QEventLoop *loop : g_loops)
+                loop->exit(g_quit.code);
+        }
+    }
+    void timerEvent(QTimerEvent *event) override {
+        auto it = byQtId.find(event->timerId());
+        if (it == byQtId.end())
+            return;
+        const TimerKey key = it->second;
+        CWnd *wnd = VxLookupHandle(key.hwnd);
+        if (wnd && wnd->m_impl && !wnd->m_impl->destroying)
+            VxDispatch(wnd, WM_TIMER, key.id, 0);
+    }
+    void KillAll(HWND hwnd) {
+        for (auto it = timers.begin(); it != timers.end();) {
+            if (it->first.hwnd == hwnd) {
+                killTimer(it->second);
+                byQtId.erase(it->second);
+                it = timers.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+};
+
+MessageQueue &Queue() {
+    static MessageQueue *queue = new MessageQueue; // lives until exit
+    return *queue;
+}
+
+// ---- backing surfaces ---------------------------------------------------------------------
+HBITMAP MakeBacking(int width, int height) {
+    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    HBITMAP bitmap = display
+                         ? CreateCompatibleBitmap(display, std::max(1, width), std::max(1, height))
+                         : nullptr;
+    if (display)
+        DeleteDC(display);
+    return bitmap;
+}
+
+// Copies what the screen shows at `origin` into a new backing surface: a
+// window without a background brush starts out showing what was under it.
+void CopyFromScreen(HBITMAP backing, QPoint origin, QSize size) {
+    if (!VxGetScreenSurface())
+        return;
+    HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    HDC target = VxCreateSurfaceDC(backing);
+    if (screen && target)
+        BitBlt(target, 0, 0, size.width(), size.height(), screen, origin.x(), origin.y(), SRCCOPY);
+    if (target)
+        VxDeleteSurfaceDC(target);
+    if (screen)
+        DeleteDC(screen);
+}
+
+void ResizeBacking(VxWindowImpl *impl, QSize size) {
+    VxBitmapView view{};
+    const int width = std::max(1, size.width()), height = std::max(1, size.height());
+    if (impl->backing && VxGetBitmapView(impl->backing, &view) && view.width == width &&
+        view.height == height)
+        return;
+    HBITMAP fresh = MakeBacking(width, height);
+    if (!fresh)
+        return;
+    if (impl->backing) {
+        HDC from = VxCreateSurfaceDC(impl->backing);
+        HDC to = VxCreateSurfaceDC(fresh);
+        if (from && to)
+            BitBlt(to, 0, 0, width, height, from, 0, 0, SRCCOPY);
+        if (to) {
+            RECT ignored;
+            VxTakeDirtyRect(to, &ignored);
+            VxDeleteSurfaceDC(to);
+        }
+        if (from)
+            VxDeleteSurfaceDC(from);
+        DeleteObject(impl->backing);
+    }
+    impl->backing = fresh;
+}
+
+QImage BackingImage(HBITMAP backing) {
+    VxBitmapView view{};
+    if (!backing || !VxGetBitmapView(backing, &view) || !view.pixels)
+        return {};
+    if (view.bitsPixel == 32)
+        return QImage(view.pixels, view.width, view.height, view.stride, QImage::Format_RGB32);
+    return VxBitmapToImage(backing);
+}
+
+bool IsChildStyle(const VxWindowImpl *impl) {
+    return (impl->style & WS_CHILD) != 0;
+}
+
+CWnd &Desktop() {
+    static CWnd *desktop = [] {
+        auto *wnd = new CWnd;
+        wnd->m_impl = std::make_unique<VxWindowImpl>();
+        wnd->m_impl->kind = VxWindowKind::Desktop;
+        wnd->m_impl->wnd = wnd;
+        wnd->m_impl->hwnd = VxNewControlHandle(wnd->m_impl.get());
+        wnd->m_hWnd = wnd->m_impl->hwnd;
+        VxRegisterHandle(wnd->m_hWnd, wnd);
+        return wnd;
+    }();
+    return *desktop;
+}
+
+const VxWindowClass &DefaultClass() {
+    static const VxWindowClass cls{"", CS_HREDRAW | CS_VREDRAW, LoadCursorA(nullptr, IDC_ARROW),
+                                   nullptr, nullptr};
+    return cls;
+}
+
+const VxWindowClass *FindClass(LPCSTR name);
+
+void SetTopmostFlag(VxWindowImpl *impl, bool on) {
+    impl->topmost = on;
+    QWidget *w = impl->widget();
+    if (!w || !w->isWindow())
+        return;
+    Qt::WindowFlags flags = w->windowFlags();
+    if (flags.testFlag(Qt::WindowStaysOnTopHint) == on)
+        return;
+    flags.setFlag(Qt::WindowStaysOnTopHint, on);
+    if (QWindow *window = w->windowHandle()) {
+        // Changing the flags through the widget would hide and re-show the
+        // window, which takes its activation away; the native window takes
+        // the new stacking hint in place.
+        w->overrideWindowFlags(flags);
+        window->setFlags(flags);
+    } else {
+        w->setWindowFlags(flags);
+    }
+    if (on)
+        w->raise();
+}
+
+} // namespace
+
+// ---- registry ---------------------------------------------------------------------------
+void VxRegisterHandle(HWND hwnd, CWnd *wnd) {
+    Registry()[hwnd] = wnd;
+}
+void VxUnregisterHandle(HWND hwnd) {
+    Registry().erase(hwnd);
+}
+CWnd *VxLookupHandle(HWND hwnd) {
+    auto it = Registry().find(hwnd);
+    return it == Registry().end() ? nullptr : it->second;
+}
+HWND VxNewControlHandle(VxWindowImpl *impl) {
+    return reinterpret_cast<HWND>(impl);
+}
+
+QWidget *VxWidgetFromHandle(HWND hwnd) {
+    if (!hwnd)
+        return nullptr;
+    if (CWnd *wnd = VxLookupHandle(hwnd))
+        return wnd->m_impl ? wnd->m_impl->widget() : nullptr;
+    if (auto it = ForeignWrappers().find(hwnd); it != ForeignWrappers().end())
+        return it->second->m_impl ? it->second->m_impl->foreignWidget.data() : nullptr;
+    return QWidget::find(WId(reinterpret_cast<uintptr_t>(hwnd)));
+}
+
+CWnd *VxWndFromWidget(QWidget *widget) {
+    for (QWidget *w = widget; w; w = w->parentWidget()) {
+        if (auto *surface = dynamic_cast<VxSurfaceWidget *>(w))
+            return surface->m_impl ? surface->m_impl->wnd : nullptr;
+        for (auto &[hwnd, wnd] : Registry())
+            if (wnd->m_impl && wnd->m_impl->widget() == w)
+                return wnd;
+    }
+    return nullptr;
+}
+
+// ---- dispatch -------------------------------------------------------------------------------
+LRESULT VxDispatch(CWnd *wnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!wnd || !wnd->m_impl)
+        return 0;
+    Frames().push_back({wnd, message, wParam, lParam});
+    const size_t depth = Frames().size();
+    // The window object may be deleted by its handler (auto-delete after the
+    // last message); nothing here touches it afterwards.
+    const LRESULT result = wnd->WindowProc(message, wParam, lParam);
+    Frames().resize(depth - 1);
+    return result;
+}
+
+bool VxQuitRequested(int *exitCode) {
+    if (exitCode)
+        *exitCode = g_quit.code;
+    return g_quit.requested;
+}
+
+void VxClearQuitRequest() {
+    QCoreApplication::removePostedEvents(&Queue(), kQuitType);
+    g_quit = QuitState{};
+}
+
+bool VxRunLoop(QEventLoop *loop) {
+    if (g_quit.requested)
+        return false;
+    g_loops.push_back(loop);
+    loop->exec();
+    g_loops.erase(std::find(g_loops.begin(), g_loops.end(), loop));
+    return !g_quit.requested;
+}
+
+void PostQuitMessage(int exitCode) {
+    // Queued behind the messages already posted, as the quit message is
+    // retrieved only after them.
+    QCoreApplication::postEvent(&Queue(), new QuitEvent(exitCode));
+}
+
+// ---- CWnd -------------------------------------------------------------------------------------
+CWnd::CWnd() = default;
+
+CWnd::~CWnd() {
+    for (Frame &f : Frames())
+        if (f.wnd == this)
+            f.wnd = nullptr;
+    if (m_hWnd && m_impl && m_impl->kind != VxWindowKind::Foreign &&
+        m_impl->kind != VxWindowKind::Desktop && !m_impl->destroying &&
+        VxLookupHandle(m_hWnd) == this)
+        DestroyWindow(); // a window must not outlive its object
+    if (m_hWnd && VxLookupHandle(m_hWnd) == this)
+        VxUnregisterHandle(m_hWnd);
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProc(message, wParam, lParam);
+}
+
+LRESULT CWnd::Default() {
+    for (auto it = Frames().rbegin(); it != Frames().rend(); ++it)
+        if (it->wnd == this)
+            return DefWindowProc(it->message, it->wParam, it->lParam);
+    return 0;
+}
+
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    VxWindowImpl *impl = m_impl.get();
+    if (!impl)
+        return 0;
+    if (impl->kind == VxWindowKind::Control) {
+        const LRESULT handled = VxControlDefault(impl, message, wParam, lParam);
+        if (handled != LRESULT(-2))
+            return handled;
+    }
+    switch (message) {
+    case WM_CREATE:
+        return 0;
+    case WM_CLOSE:
+        if (impl->kind == VxWindowKind::Dialog)
+            SendMessage(WM_COMMAND, IDCANCEL, 0); // a dialog's close box means Cancel
+        else
+            DestroyWindow();
+        return 0;
+    case WM_PAINT:
+        impl->invalid = QRegion();
+        impl->eraseBackground = false;
+        return 0;
+    case WM_ERASEBKGND:
+        if (impl->cls && impl->cls->background && wParam) {
+            RECT client;
+            GetClientRect(&client);
+            FillRect(reinterpret_cast<HDC>(wParam), &client, impl->cls->background);
+            return 1;
+        }
+        return 0;
+    case WM_SETCURSOR: {
+        // A child asks its parent first; the parent may decide the cursor.
+        if (IsChildStyle(impl)) {
+            if (CWnd *parent = VxLookupHandle(impl->parent))
+                if (VxDispatch(parent, WM_SETCURSOR, wParam, lParam))
+                    return TRUE;
+        }
+        if (LOWORD(uintptr_t(lParam)) == VX_HTCLIENT && impl->cls && impl->cls->cursor)
+            SetCursor(impl->cls->cursor);
+        return FALSE;
+    }
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_CLOSE)
+            SendMessage(WM_CLOSE, 0, 0);
+        return 0;
+    case WM_SYSKEYDOWN:
+        // Alt+F4 asks the window to close through its system command.
+        if (wParam == 0x73 && (uintptr_t(lParam) & (1u << 29)))
+            SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+        return 0;
+    case WM_NCACTIVATE:
+        return TRUE;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE && impl->widget())
+            impl->widget()->setFocus(Qt::ActiveWindowFocusReason);
+        return 0;
+    case WM_QUERYNEWPALETTE:
+        return FALSE;
+    case WM_NCDESTROY:
+        // The process ends with its main window.
+        if (CWinApp *app = AfxGetApp(); app && app->m_pMainWnd == this) {
+            app->m_pMainWnd = nullptr;
+            PostQuitMessage(0);
+        }
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+void CWnd::PostNcDestroy() {}
+
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    return VxDispatch(this, message, wParam, lParam);
+}
+
+BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!m_hWnd || VxLookupHandle(m_hWnd) != this || !m_impl || m_impl->destroying)
+        return FALSE;
+    QCoreApplication::postEvent(&Queue(), new PostedEvent(m_hWnd, message, wParam, lParam));
+    return TRUE;
+}
+
+UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapseMs, void *) {
+    if (!m_hWnd || !m_impl || m_impl->destroying)
+        return 0;
+    MessageQueue &queue = Queue();
+    const TimerKey key{m_hWnd, id};
+    if (auto it = queue.timers.find(key); it != queue.timers.end()) {
+        queue.killTimer(it->second);
+        queue.byQtId.erase(it->second);
+        queue.timers.erase(it);
+    }
+    // Periods below 10 ms are raised to 10 ms, as the window system does.
+    const int qtId = queue.startTimer(int(std::max<UINT>(elapseMs, 10)), Qt::PreciseTimer);
+    if (qtId == 0)
+        return 0;
+    queue.timers[key] = qtId;
+    queue.byQtId[qtId] = key;
+    return id ? id : 1;
+}
+
+BOOL CWnd::KillTimer(UINT_PTR id) {
+    MessageQueue &queue = Queue();
+    auto it = queue.timers.find(TimerKey{m_hWnd, id});
+    if (it == queue.timers.end())
+        return FALSE;
+    queue.killTimer(it->second);
+    queue.byQtId.erase(it->second);
+    queue.timers.erase(it);
+    return TRUE;
+}
+
+BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                    int width, int height, HWND parent, HMENU menu, LPVOID) {
+    if (m_hWnd || !QApplication::instance())
+        return FALSE;
+    CWnd *parentWnd = parent ? FromHandle(parent) : nullptr;
+    if (parent && !parentWnd)
+        return FALSE;
+    if ((style & WS_CHILD) && !parentWnd)
+        return FALSE;
+    if (parentWnd && parentWnd->m_impl && parentWnd->m_impl->kind == VxWindowKind::Foreign &&
+        parentWnd->m_impl->foreignWindow && !VxForeignWindowExists(parentWnd->m_impl->foreignId))
+        return FALSE;
+
+    auto impl = std::make_unique<VxWindowImpl>();
+    VxWindowImpl *raw = impl.get();
+    raw->kind = VxWindowKind::Surface;
+    raw->wnd = this;
+    raw->style = style;
+    raw->exStyle = exStyle;
+    raw->cls = FindClass(className);
+    raw->topmost = (exStyle & WS_EX_TOPMOST) != 0;
+    raw->controlId = (style & WS_CHILD) ? int(reinterpret_cast<uintptr_t>(menu)) : 0;
+
+    VxSurfaceWidget *w = nullptr;
+    VxWindowImpl *parentImpl = parentWnd ? parentWnd->m_impl.get() : nullptr;
+    QWidget *parentWidget = nullptr;
+    if (parentImpl && (style & WS_CHILD)) {
+        parentWidget = parentImpl->kind == VxWindowKind::Foreign ? parentImpl->foreignWidget.data()
+                                                                 : parentImpl->widget();
+    }
+    if (parentWidget) {
+        w = new VxSurfaceWidget(raw, parentWidget);
+        w->setAttribute(Qt::WA_NativeWindow);
+    } else if (parentImpl && (style & WS_CHILD) && parentImpl->foreignWindow) {
+        // A child of another program's window: our own native window placed
+        // inside it (painting into the foreign window itself is not possible).
+        w = new VxSurfaceWidget(raw, nullptr);
+        w->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+        w->setAttribute(Qt::WA_NativeWindow);
+        w->winId();
+        w->windowHandle()->setParent(parentImpl->foreignWindow);
+    } else if (style & WS_CHILD) {
+        return FALSE;
+    } else {
+        w = new VxSurfaceWidget(raw, nullptr);
+        Qt::WindowFlags flags = Qt::Window;
+        if ((style & WS_POPUP) || !(style & WS_CAPTION))
+            flags |= Qt::FramelessWindowHint;
+        if (raw->topmost)
+            flags |= Qt::WindowStaysOnTopHint;
+        w->setWindowFlags(flags);
+        w->setAttribute(Qt::WA_QuitOnClose, false);
+        if (windowName && *windowName)
+            w->setWindowTitle(QString::fromLocal8Bit(windowName));
+    }
+    raw->w = w;
+    w->setGeometry(x, y, std::max(0, width), std::max(0, height));
+    raw->hwnd = HWND(uintptr_t(w->winId()));
+    if (!raw->hwnd || VxLookupHandle(raw->hwnd)) {
+        w->m_impl = nullptr;
+        delete w;
+        return FALSE;
+    }
+
+    // The backing surface; a top-level window starts out showing the screen
+    // under it, a child black.
+    ResizeBacking(raw, QSize(width, height));
+    if (!(style & WS_CHILD))
+        CopyFromScreen(raw->backing, QPoint(x, y), QSize(width, height));
+    if (!raw->backing) {
+        w->m_impl = nullptr;
+        delete w;
+        return FALSE;
+    }
+    raw->invalid = QRegion(0, 0, width, height);
+    raw->eraseBackground = true;
+    if (parentImpl && (style & WS_CHILD))
+        raw->parent = parentWnd->m_hWnd;
+
+    m_impl = std::move(impl);
+    m_hWnd = raw->hwnd;
+    VxRegisterHandle(m_hWnd, this);
+    if (parentImpl && (style & WS_CHILD))
+        parentImpl->children.push_back(m_hWnd);
+
+    const HWND self = m_hWnd;
+    if (VxDispatch(this, WM_CREATE, 0, 0) == -1) {
+        if (VxLookupHandle(self) == this) {
+            // Creation refused: the window goes away; the object stays with
+            // its creator, who learns of it from the result.
+            DestroyWindow();
+        }
+        return FALSE;
+    }
+    if (VxLookupHandle(self) != this)
+        return FALSE;
+    raw->createdSent = true;
+    VxDispatch(this, WM_SIZE, 0, MAKELPARAM(WORD(width), WORD(height)));
+    if (VxLookupHandle(self) != this)
+        return FALSE;
+
+    // A child of a window that may change size or go away is watched: it
+    // follows the host's client size and ends with it.
+    if (parentImpl && parentImpl->kind == VxWindowKind::Foreign) {
+        auto *watch = new QTimer(w);
+        watch->setInterval(250);
+        const HWND host = parentWnd->m_hWnd;
+        QObject::connect(watch, &QTimer::timeout, w, [self, host] {
+            CWnd *child = VxLookupHandle(self);
+            CWnd *parentWrapper = CWnd::FromHandle(host);
+            if (!child || !child->m_impl)
+                return;
+            RECT rc{};
+            if (!parentWrapper || !IsWindow(host)) {
+                child->DestroyWindow();
+                return;
+            }
+            parentWrapper->GetClientRect(&rc);
+            QWidget *cw = child->m_impl->widget();
+            if (cw && (cw->width() != rc.right || cw->height() != rc.bottom))
+                cw->resize(rc.right, rc.bottom);
+        });
+        watch->start();
+    }
+
+    if (style & WS_VISIBLE) {
+        w->show();
+        if (!(style & WS_CHILD)) {
+            w->raise();
+            w->activateWindow();
+        }
+        w->setFocus(Qt::OtherFocusReason);
+    }
+    return TRUE;
+}
+
+BOOL CWnd::DestroyWindow() {
+    VxWindowImpl *impl = m_impl.get();
+    if (!m_hWnd || !impl || impl->destroying || VxLookupHandle(m_hWnd) != this)
+        return FALSE;
+    if (impl->kind == VxWindowKind::Foreign || impl->kind == VxWindowKind::Desktop)
+        return FALSE;
+    impl->destroying = true;
+    const HWND self = m_hWnd;
+    QWidget *w = impl->widget();
+    if (auto *surface = dynamic_cast<VxSurfaceWidget *>(w))
+        surface->m_impl = nullptr; // no more input from the toolkit
+    if (w && w->isVisible())
+        w->hide();
+    if (impl->modalLoop)
+        impl->modalLoop->exit(impl->modalResult);
+
+    VxDispatch(this, WM_DESTROY, 0, 0);
+    // Children go with their parent, after it has heard of its destruction.
+    const std::vector<HWND> children = impl->children;
+    for (auto it = children.rbegin(); it != children.rend(); ++it)
+        if (CWnd *child = VxLookupHandle(*it))
+            child->DestroyWindow();
+    Queue().KillAll(self);
+    VxDispatch(this, WM_NCDESTROY, 0, 0);
+
+    if (CWnd *parent = VxLookupHandle(impl->parent); parent && parent->m_impl) {
+        auto &siblings = parent->m_impl->children;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), self), siblings.end());
+    }
+    VxUnregisterHandle(self);
+    if (VxCursorTarget() == w)
+        VxSetCursorTarget(nullptr);
+    std::unique_ptr<VxWindowImpl> gone = std::move(m_impl);
+    m_hWnd = nullptr;
+    if (gone->backing)
+        DeleteObject(gone->backing);
+    if (w) {
+        // Controls go with their dialog's widget; windows are deleted once the
+        // toolkit has finished the event being handled now.
+        if (gone->kind != VxWindowKind::Control)
+            w->deleteLater();
+    }
+    const bool frameworkOwned = gone->frameworkOwned;
+    gone.reset();
+    if (frameworkOwned)
+        delete this;
+    else
+        PostNcDestroy(); // may delete the object
+    return TRUE;
+}
+
+void CWnd::GetClientRect(LPRECT rect) const {
+    if (!rect)
+        return;
+    SetRect(rect, 0, 0, 0, 0);
+    const VxWindowImpl *impl = m_impl.get();
+    if (!impl)
+        return;
+    switch (impl->kind) {
+    case VxWindowKind::Desktop: {
+        const QRect g = VxScreenService().Geometry();
+        SetRect(rect, 0, 0, g.width(), g.height());
+        return;
+    }
+    case VxWindowKind::Foreign: {
+        QSize size;
+        if (impl->foreignWidget)
+            size = impl->foreignWidget->size();
+        else if (!VxForeignWindowSize(impl->foreignId, &size))
+            return;
+        SetRect(rect, 0, 0, size.width(), size.height());
+        return;
+    }
+    case VxWindowKind::Dialog:
+        if (const QWidget *w = impl->widget())
+            SetRect(rect, 0, 0, w->width() - 2 * impl->clientOffset,
+                    w->height() - 2 * impl->clientOffset);
+        return;
+    default:
+        if (const QWidget *w = impl->widget())
+            SetRect(rect, 0, 0, w->width(), w->height());
+        return;
+    }
+}
+
+void CWnd::GetWindowRect(LPRECT rect) const {
+    if (!rect)
+        return;
+    SetRect(rect, 0, 0, 0, 0);
+    const VxWindowImpl *impl = m_impl.get();
+    if (!impl)
+        return;
+    if (impl->kind == VxWindowKind::Desktop || impl->kind == VxWindowKind::Foreign) {
+        GetClientRect(rect);
+        return;
+    }
+    if (const QWidget *w = impl->widget()) {
+        const QRect frame =
+            w->isWindow() ? w->frameGeometry() : QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+        SetRect(rect, frame.left(), frame.top(), frame.right() + 1, frame.bottom() + 1);
+    }
+}
+
+BOOL CWnd::SetWindowPos(const CWnd *insertAfter, int x, int y, int cx, int cy, UINT flags) {
+    VxWindowImpl *impl = m_impl.get();
+    if (!impl || !impl->widget())
+        return FALSE;
+    QWidget *w = impl->widget();
+    if (insertAfter == &wndTopMost)
+        SetTopmostFlag(impl, true);
+    else if (insertAfter == &wndNoTopMost)
+        SetTopmostFlag(impl, false);
+    else if (insertAfter == &wndTop)
+        w->raise();
+    if (!(flags & SWP_NOMOVE))
+        w->move(x, y);
+    if (!(flags & SWP_NOSIZE))
+        w->resize(std::max(0, cx), std::max(0, cy));
+    return TRUE;
+}
+
+BOOL CWnd::IsTopmost() const {
+    return m_impl && m_impl->topmost;
+}
+
+void CWnd::InvalidateRect(LPCRECT rect, BOOL erase) {
+    VxWindowImpl *impl = m_impl.get();
+    if (!impl || !impl->widget())
+        return;
+    QWidget *w = impl->widget();
+    const QRect area =
+        rect ? QRect(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1))
+             : w->rect();
+    impl->invalid += area.intersected(w->rect());
+    if (erase)
+        impl->eraseBackground = true;
+    w->update(area);
+}
+
+void CWnd::UpdateWindow() {
+    VxPaintIfInvalid(this);
+}
+
+BOOL CWnd::ShowWindow(int cmd) {
+    QWidget *w = m_impl ? m_impl->widget() : nullptr;
+    if (!w)
+        return FALSE;
+    const bool wasVisible = w->isVisible();
+    if (cmd == 0)
+        w->hide();
+    else
+        w->show();
+    return wasVisible;
+}
+
+BOOL CWnd::IsWindowVisible() const {
+    const QWidget *w = m_impl ? m_impl->widget() : nullptr;
+    return w && w->isVisible();
+}
+
+BOOL CWnd::IsIconic() const {
+    const QWidget *w = m_impl ? m_impl->widget() : nullptr;
+    return w && w->isMinimized();
+}
+
+BOOL CWnd::EnableWindow(BOOL enable) {
+    QWidget *w = m_impl ? m_impl->widget() : nullptr;
+    if (!w)
+        return FALSE;
+    const bool wasDisabled = !w->isEnabled();
+    w->setEnabled(enable != FALSE);
+    return wasDisabled;
+}
+
+BOOL CWnd::IsWindowEnabled() const {
+    const QWidget *w = m_impl ? m_impl->widget() : nullptr;
+    return w && w->isEnabled();
+}
+
+void CWnd::CenterWindow(CWnd *alternateOwner) {
+    QWidget *w = m_impl ? m_impl->widget() : nullptr;
+    if (!w)
+        return;
+    const QRect area = VxScreenService().WorkArea();
+    const QSize size = w->frameGeometry().size();
+    QRect around = area;
+    CWnd *owner = alternateOwner ? alternateOwner : GetOwner();
+    if (owner && owner->m_impl) {
+        RECT rc;
+        owner->GetWindowRect(&rc);
+        const QWidget *ow = owner->m_impl->widget();
+        if (rc.right > rc.left && (!ow || (ow->isVisible() && !ow->isMinimized())))
+            around = QRect(QPoint(rc.left, rc.top), QPoint(rc.right - 1, rc.bottom - 1));
+    }
+    int x = around.left() + (around.width() - size.width()) / 2;
+    int y = around.top() + (around.height() - size.height()) / 2;
+    // Kept inside the work area.
+    x = std::max(area.left(), std::min(x, area.left() + area.width() - size.width()));
+    y = std::max(area.top(), std::min(y, area.top() + area.height() - size.height()));
+    w->move(x, y);
+}
+
+CWnd *CWnd::GetParent() const {
+    return m_impl ? FromHandle(m_impl->parent) : nullptr;
+}
+
+CWnd *CWnd::GetOwner() const {
+    if (!m_impl)
+        return nullptr;
+    if (m_impl->owner)
+        return FromHandle(m_impl->owner);
+    return GetParent();
+}
+
+void CWnd::SetOwner(CWnd *owner) {
+    if (m_impl)
+        m_impl->owner = owner ? owner->m_hWnd : nullptr;
+}
+
+CDC *CWnd::GetDC() {
+    VxWindowImpl *impl = m_impl.get();
+    if (!impl)
+        return nullptr;
+    HDC dc = nullptr;
+    if (impl->kind == VxWindowKind::Desktop) {
+        VxRefreshScreenSurface();
+        dc = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    } else {
+        if (!impl->backing) {
+            const QWidget *w = impl->widget();
+            ResizeBacking(impl, w ? w->size() : QSize(1, 1));
+        }
+        dc = impl->backing ? VxCreateSurfaceDC(impl->backing) : nullptr;
+    }
+    if (!dc)
+        return nullptr;
+    auto *cdc = new CDC;
+    cdc->Attach(dc);
+    return cdc;
+}
+
+int CWnd::ReleaseDC(CDC *dc) {
+    if (!dc)
+        return 0;
+    const int released = ::ReleaseDC(m_hWnd, dc->Detach());
+    delete dc;
+    return released;
+}
+
+CWnd *CWnd::GetDlgItem(int id) const {
+    if (!m_impl)
+        return nullptr;
+    for (HWND child : m_impl->children) {
+        CWnd *wnd = VxLookupHandle(child);
+        if (wnd && wnd->m_impl && wnd->m_impl->controlId == id)
+            return wnd;
+    }
+    return nullptr;
+}
+
+namespace {
+void SetButtonCheck(QAbstractButton *button, bool checked) {
+    if (button->isChecked() == checked)
+        return;
+    QButtonGroup *group = button->group();
+    // An exclusive group refuses to uncheck its checked button; the dialog
+    // may still ask for no choice at all.
+    const bool exclusive = group && group->exclusive();
+    if (exclusive && !checked)
+        group->setExclusive(false);
+    button->setChecked(checked);
+    if (exclusive && !checked)
+        group->setExclusive(true);
+}
+} // namespace
+
+void CWnd::CheckDlgButton(int id, UINT check) {
+    CWnd *item = GetDlgItem(id);
+    if (auto *b = item && item->m_impl ? qobject_cast<QAbstractButton *>(item->m_impl->widget())
+                                       : nullptr)
+        SetButtonCheck(b, check != 0);
+}
+
+UINT CWnd::IsDlgButtonChecked(int id) const {
+    CWnd *item = GetDlgItem(id);
+    auto *b =
+        item && item->m_impl ? qobject_cast<QAbstractButton *>(item->m_impl->widget()) : nullptr;
+    return b && b->isCheckable() && b->isChecked() ? 1u : 0u;
+}
+
+void CWnd::CheckRadioButton(int firstId, int lastId, int checkId) {
+    for (int id = firstId; id <= lastId; ++id)
+        CheckDlgButton(id, id == checkId ? 1u : 0u);
+}
+
+LRESULT CWnd::SendDlgItemMessage(int id, UINT message, WPARAM wParam, LPARAM lParam) {
+    CWnd *item = GetDlgItem(id);
+    return item ? item->SendMessage(message, wParam, lParam) : 0;
+}
+
+CMenu *CWnd::GetSystemMenu(BOOL revert) {
+    if (!m_impl)
+        return nullptr;
+    if (revert) {
+        m_impl->systemMenu.reset();
+        return nullptr;
+    }
+    if (!m_impl->systemMenu) {
+        m_impl->systemMenu = std::make_unique<CMenu>();
+        m_impl->systemMenu->m_owner = this;
+    }
+    return m_impl->systemMenu.get();
+}
+
+int CWnd::GetDlgCtrlID() const {
+    return m_impl ? m_impl->controlId : 0;
+}
+
+void CWnd::SetWindowText(LPCSTR text) {
+    QWidget *w = m_impl ? m_impl->widget() : nullptr;
+    if (!w)
+        return;
+    const QString s = QString::fromLocal8Bit(text ? text : "");
+    if (auto *button = qobject_cast<QAbstractButton *>(w))
+        button->setText(s);
+    else if (auto *group = qobject_cast<QGroupBox *>(w))
+        group->setTitle(s);
+    else if (auto *label = qobject_cast<QLabel *>(w))
+        label->setText(QString(s).remove(QLatin1Char('&')));
+    else
+        w->setWindowTitle(s);
+}
+
+CWnd *CWnd::FromHandle(HWND hwnd) {
+    if (!hwnd)
+        return nullptr;
+    if (CWnd *wnd = VxLookupHandle(hwnd))
+        return wnd;
+    auto &wrappers = ForeignWrappers();
+    if (auto it = wrappers.find(hwnd); it != wrappers.end()) {
+        if (IsWindow(hwnd))
+            return it->second.get();
+        wrappers.erase(it);
+        return nullptr;
+    }
+    const WId id = WId(reinterpret_cast<uintptr_t>(hwnd));
+    auto impl = std::make_unique<VxWindowImpl>();
+    impl->kind = VxWindowKind::Foreign;
+    impl->hwnd = hwnd;
+    impl->foreignId = id;
+    if (QWidget *widget = QWidget::find(id)) {
+        impl->foreignWidget = widget; // a plain widget of this process
+    } else if (VxForeignWindowExists(id)) {
+        impl->foreignWindow = QWindow::fromWinId(id);
+        if (!impl->foreignWindow)
+            return nullptr;
+    } else {
+        return nullptr; // names no window
+    }
+    auto wrapper = std::make_unique<CWnd>();
+    impl->wnd = wrapper.get();
+    wrapper->m_impl = std::move(impl);
+    wrapper->m_hWnd = hwnd;
+    CWnd *result = wrapper.get();
+    wrappers[hwnd] = std::move(wrapper);
+    return result;
+}
+
+CWnd *CWnd::GetDesktopWindow() {
+    return &Desktop();
+}
+
+void CWnd::OnClose() {
+    DestroyWindow();
+}
+
+void CWnd::OnPaint() {
+    CPaintDC dc(this); // validates
+}
+
+// ---- window handles for everyone ------------------------------------------------------------
+BOOL IsWindow(HWND hwnd) {
+    if (!hwnd)
+        return FALSE;
+    if (CWnd *wnd = VxLookupHandle(hwnd))
+        return wnd->m_impl && !wnd->m_impl->destroying;
+    const WId id = WId(reinterpret_cast<uintptr_t>(hwnd));
+    if (auto it = ForeignWrappers().find(hwnd); it != ForeignWrappers().end()) {
+        if (it->second->m_impl && it->second->m_impl->foreignWidget)
+            return TRUE;
+    }
+    if (QWidget::find(id))
+        return TRUE;
+    return VxForeignWindowExists(id) ? TRUE : FALSE;
+}
+
+HWND GetForegroundWindow() {
+    if (QWidget *active = QApplication::activeWindow()) {
+        if (CWnd *wnd = VxWndFromWidget(active))
+            return wnd->m_hWnd;
+        return HWND(uintptr_t(active->winId()));
+    }
+    if (const WId id = VxForeignActiveWindow())
+        return HWND(uintptr_t(id));
+    return nullptr;
+}
+
+HDC GetDC(HWND hwnd) {
+    CWnd *wnd = hwnd ? VxLookupHandle(hwnd) : CWnd::GetDesktopWindow();
+    if (!wnd)
+        return nullptr;
+    CDC *dc = wnd->GetDC();
+    if (!dc)
+        return nullptr;
+    HDC handle = dc->Detach();
+    delete dc;
+    return handle;
+}
+
+int ReleaseDC(HWND hwnd, HDC dc) {
+    if (!dc)
+        return 0;
+    CWnd *wnd = hwnd ? VxLookupHandle(hwnd) : CWnd::GetDesktopWindow();
+    if (!wnd || !wnd->m_impl || wnd->m_impl->kind == VxWindowKind::Desktop) {
+        DeleteDC(dc);
+        return 1;
+    }
+    RECT dirty;
+    if (VxTakeDirtyRect(dc, &dirty))
+        VxPresent(wnd->m_impl.get(), dirty);
+    VxDeleteSurfaceDC(dc);
+    return 1;
+}
+
+// ---- painting ---------------------------------------------------------------------------------
+void VxPresent(VxWindowImpl *impl, const RECT &rect) {
+    if (!impl || impl->kind != VxWindowKind::Surface || IsRectEmpty(&rect))
+        return;
+    if (QWidget *w = impl->widget())
+        w->update(QRect(QPoint(rect.left, rect.top), QPoint(rect.right - 1, rect.bottom - 1)));
+}
+
+void VxPaintIfInvalid(CWnd *wnd) {
+    if (!wnd || !wnd->m_impl || wnd->m_impl->invalid.isEmpty() || wnd->m_impl->destroying)
+        return;
+    const HWND self = wnd->m_hWnd;
+    VxDispatch(wnd, WM_PAINT, 0, 0);
+    // A handler that did not validate would be asked again and again.
+    if (CWnd *again = VxLookupHandle(self); again && again->m_impl)
+        again->m_impl->invalid = QRegion();
+}
+
+CPaintDC::CPaintDC(CWnd *window) : m_pWnd(window) {
+    VxWindowImpl *impl = window ? window->m_impl.get() : nullptr;
+    if (!impl)
+        return;
+    const QRect bounds = impl->invalid.boundingRect();
+    if (!bounds.isEmpty())
+        SetRect(&m_ps_rcPaint, bounds.left(), bounds.top(), bounds.right() + 1,
+                bounds.bottom() + 1);
+    const bool erase = impl->eraseBackground;
+    impl->invalid = QRegion();
+    impl->eraseBackground = false;
+    if (!impl->backing && impl->widget())
+        ResizeBacking(impl, impl->widget()->size());
+    if (impl->backing)
+        m_hDC = VxCreateSurfaceDC(impl->backing);
+    if (erase && m_hDC)
+        VxDispatch(window, WM_ERASEBKGND, WPARAM(m_hDC), 0);
+}
+
+CPaintDC::~CPaintDC() {
+    if (!m_hDC)
+        return;
+    RECT dirty;
+    if (VxTakeDirtyRect(m_hDC, &dirty) && m_pWnd && m_pWnd->m_impl)
+        VxPresent(m_pWnd->m_impl.get(), dirty);
+    VxDeleteSurfaceDC(m_hDC);
+    m_hDC = nullptr;
+}
+
+// ---- the surface widget -------------------------------------------------------------------------
+VxSurfaceWidget::VxSurfaceWidget(VxWindowImpl *impl, QWidget *parent)
+    : QWidget(parent), m_impl(impl) {
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+}
+
+VxSurfaceWidget::~VxSurfaceWidget() {
+    // Deleted by the toolkit while its window still exists (its host widget
+    // went away): the window is destroyed with it, as a child is with its
+    // parent.
+    if (VxWindowImpl *impl = m_impl) {
+        m_impl = nullptr;
+        impl->w = nullptr;
+        if (impl->wnd)
+            impl->wnd->DestroyWindow();
+    }
+}
+
+namespace {
+CWnd *Target(VxWindowImpl *impl) {
+    return impl && !impl->destroying ? impl->wnd : nullptr;
+}
+
+void SendSetCursor(VxSurfaceWidget *w, CWnd *wnd, UINT mouseMessage) {
+    VxSetCursorTarget(w);
+    VxDispatch(wnd, WM_SETCURSOR, WPARAM(wnd->m_hWnd), MAKELPARAM(VX_HTCLIENT, WORD(mouseMessage)));
+}
+} // namespace
+
+bool VxSurfaceWidget::event(QEvent *event) {
+    CWnd *wnd = Target(m_impl);
+    if (wnd) {
+        switch (event->type()) {
+        case QEvent::Enter:
+            SendSetCursor(this, wnd, WM_MOUSEMOVE);
+            break;
+        case QEvent::WindowActivate:
+        case QEvent::WindowDeactivate:
+            if (!IsChildStyle(m_impl))
+                VxSendActivation(wnd, event->type() == QEvent::WindowActivate);
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::event(event);
+}
+
+void VxSurfaceWidget::paintEvent(QPaintEvent *event) {
+    QPointer<VxSurfaceWidget> self(this);
+    if (CWnd *wnd = Target(m_impl))
+        VxPaintIfInvalid(wnd);
+    if (!self)
+        return;
+    QPainter painter(this);
+    const QImage image = m_impl ? BackingImage(m_impl->backing) : QImage();
+    if (image.isNull()) {
+        painter.fillRect(event->rect(), Qt::black);
+        return;
+    }
+    painter.drawImage(event->rect(), image, event->rect());
+}
+
+void VxSurfaceWidget::resizeEvent(QResizeEvent *) {
+    CWnd *wnd = Target(m_impl);
+    if (!wnd)
+        return;
+    ResizeBacking(m_impl, size());
+    if (!m_impl->createdSent)
+        return;
+    if (m_impl->cls && (m_impl->cls->style & (CS_HREDRAW | CS_VREDRAW)))
+        wnd->InvalidateRect(nullptr, TRUE);
+    VxDispatch(wnd, WM_SIZE, 0, MAKELPARAM(WORD(width()), WORD(height())));
+}
+
+void VxSurfaceWidget::keyPressEvent(QKeyEvent *event) {
+    CWnd *wnd = Target(m_impl);
+    if (!wnd)
+        return;
+    const HWND self = wnd->m_hWnd;
+    const bool alt = event->modifiers().testFlag(Qt::AltModifier);
+    const bool system = VxIsSystemKey(event->key(), event->modifiers());
+    VxDispatch(wnd, system ? WM_SYSKEYDOWN : WM_KEYDOWN, VxVirtualKey(event->key()),
+               VxKeyLParam(event->nativeScanCode(), alt, event->isAutoRepeat(), false));
+    // The character the key produced follows its key message.
+    const QString text = event->text();
+    if (!system && !text.isEmpty() && text.at(0).unicode() >= 0x20 &&
+        text.at(0).unicode() != 0x7F) {
+        if (CWnd *again = VxLookupHandle(self);
+            again && again->m_impl && !again->m_impl->destroying)
+            VxDispatch(again, WM_CHAR, text.at(0).unicode(),
+                       VxKeyLParam(event->nativeScanCode(), alt, event->isAutoRepeat(), false));
+    }
+}
+
+void VxSurfaceWidget::keyReleaseEvent(QKeyEvent *event) {
+    CWnd *wnd = Target(m_impl);
+    if (!wnd)
+        return;
+    const bool alt = event->modifiers().testFlag(Qt::AltModifier);
+    const bool system = VxIsSystemKey(event->key(), event->modifiers());
+    VxDispatch(wnd, system ? WM_SYSKEYUP : WM_KEYUP, VxVirtualKey(event->key()),
+               VxKeyLParam(event->nativeScanCode(), alt, false, true));
+}
+
+namespace {
+UINT ButtonMessage(Qt::MouseButton button, bool down) {
+    switch (button) {
+    case Qt::LeftButton:
+        return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+    case Qt::RightButton:
+        return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+    case Qt::MiddleButton:
+        return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+    default:
+        return 0;
+    }
+}
+
+LPARAM PointLParam(const QMouseEvent *event) {
+    const QPoint p = event->position().toPoint();
+    return MAKELPARAM(WORD(short(p.x())), WORD(short(p.y())));
+}
+} // namespace
+
+void VxSurfaceWidget::mousePressEvent(QMouseEvent *event) {
+    CWnd *wnd = Target(m_impl);
+    const UINT message = ButtonMessage(event->button(), true);
+    if (!wnd || !message)
+        return;
+    const HWND self = wnd->m_hWnd;
+    SendSetCursor(this, wnd, message);
+    if (CWnd *again = VxLookupHandle(self); again && again->m_impl && !again->m_impl->destroying)
+        VxDispatch(again, message, VxMouseKeyState(event->buttons(), event->modifiers()),
+                   PointLParam(event));
+}
+
+void VxSurfaceWidget::mouseDoubleClickEvent(QMouseEvent *event) {
+    // The window classes here do not ask for double clicks: the second click
+    // is an ordinary button press.
+    mousePressEvent(event);
+}
+
+void VxSurfaceWidget::mouseReleaseEvent(QMouseEvent *event) {
+    CWnd *wnd = Target(m_impl);
+    const UINT message = ButtonMessage(event->button(), false);
+    if (!wnd || !message)
+        return;
+    VxDispatch(wnd, message, VxMouseKeyState(event->buttons(), event->modifiers()),
+               PointLParam(event));
+}
+
+void VxSurfaceWidget::mouseMoveEvent(QMouseEvent *event) {
+    CWnd *wnd = Target(m_impl);
+    if (!wnd)
+        return;
+    const HWND self = wnd->m_hWnd;
+    SendSetCursor(this, wnd, WM_MOUSEMOVE);
+    if (CWnd *again = VxLookupHandle(self); again && again->m_impl && !again->m_impl->destroying)
+        VxDispatch(again, WM_MOUSEMOVE, VxMouseKeyState(event->buttons(), event->modifiers()),
+                   PointLParam(event));
+}
+
+void VxSurfaceWidget::closeEvent(QCloseEvent *event) {
+    // A window manager's close request is the window's close system command;
+    // the window decides (the saver window consumes it).
+    event->ignore();
+    if (CWnd *wnd = Target(m_impl))
+        VxDispatch(wnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+// ---- window classes
+// ---------------------------------------------------------------------------------
+namespace {
+std::map<std::string, std::unique_ptr<VxWindowClass>> &Classes() {
+    static std::map<std::string, std::unique_ptr<VxWindowClass>> classes;
+    return classes;
+}
+
+const VxWindowClass *FindClass(LPCSTR name) {
+    if (name && !IS_INTRESOURCE(name)) {
+        auto it = Classes().find(name);
+        if (it != Classes().end())
+            return it->second.get();
+    }
+    return &DefaultClass();
+}
+} // namespace
+
+LPCSTR AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon) {
+    char name[128];
+    std::snprintf(name, sizeof name, "Afx:%x:%p:%p:%p", classStyle, static_cast<void *>(cursor),
+                  static_cast<void *>(background), static_cast<void *>(icon));
+    auto &classes = Classes();
+    auto it = classes.find(name);
+    if (it == classes.end()) {
+        auto cls = std::make_unique<VxWindowClass>();
+        cls->name = name;
+        cls->style = classStyle;
+        cls->cursor = cursor;
+        cls->background = background;
+        cls->icon = icon;
+        it = classes.emplace(name, std::move(cls)).first;
+    }
+    return it->second->name.c_str();
+}
