@@ -83,6 +83,8 @@ int CGdiObject::GetObject(int size, LPVOID buffer) const {
 // ---- CBitmap ----------------------------------------------------------------------
 
 BOOL CBitmap::LoadBitmap(LPCSTR resourceName) {
+    if (m_hObject) // a wrapper holds one object; never make one only to leak it
+        return FALSE;
     return Attach(::LoadBitmapA(AfxGetResourceHandle(), resourceName));
 }
 
@@ -94,10 +96,14 @@ BOOL CBitmap::LoadBitmap(UINT resourceId) {
 
 BOOL CBitmap::CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel,
                            const void *bits) {
+    if (m_hObject)
+        return FALSE;
     return Attach(::CreateBitmap(width, height, planes, bitsPerPixel, bits));
 }
 
 BOOL CBitmap::CreateCompatibleBitmap(CDC *dc, int width, int height) {
+    if (m_hObject)
+        return FALSE;
     return Attach(::CreateCompatibleBitmap(dc ? dc->m_hDC : nullptr, width, height));
 }
 
@@ -108,6 +114,8 @@ CBitmap *CBitmap::FromHandle(HBITMAP bitmap) {
 // ---- CPalette ---------------------------------------------------------------------
 
 BOOL CPalette::CreatePalette(const LOGPALETTE *logPalette) {
+    if (m_hObject)
+        return FALSE;
     return Attach(::CreatePalette(logPalette));
 }
 
@@ -122,6 +130,8 @@ CBrush::CBrush(COLORREF colour) {
 }
 
 BOOL CBrush::CreateSolidBrush(COLORREF colour) {
+    if (m_hObject)
+        return FALSE;
     return Attach(::CreateSolidBrush(colour));
 }
 
@@ -149,10 +159,14 @@ CDC *CDC::FromHandle(HDC dc) {
 }
 
 BOOL CDC::CreateCompatibleDC(CDC *reference) {
+    if (m_hDC)
+        return FALSE;
     return Attach(::CreateCompatibleDC(reference ? reference->m_hDC : nullptr));
 }
 
 BOOL CDC::CreateDC(LPCSTR driver, LPCSTR device, LPCSTR output, const void *initData) {
+    if (m_hDC)
+        return FALSE;
     return Attach(::CreateDCA(driver, device, output, initData));
 }
 
