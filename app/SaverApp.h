@@ -1,0 +1,31 @@
+// The application object: reads the mode switch once at start-up and turns
+// the process into the configuration dialog, the preview, the saver or the
+// password change.
+#pragma once
+
+#include "platform/afx/AfxWin.h"
+
+// TRUE when a command-line argument names the switch `letter`: one leading
+// '-' or '/' is dropped, the rest must equal the letter ignoring case.
+BOOL MatchSwitch(LPCSTR argument, LPCSTR letter);
+
+class CSaverApp : public CWinApp {
+  public:
+    CSaverApp();
+    ~CSaverApp() override;
+
+    BOOL InitInstance() override;
+
+    // TRUE when the display shows 256 colours or more.
+    BOOL HasEnoughColors();
+    // Runs the configuration dialog and stores the settings on OK.
+    void RunConfiguration();
+
+    // Exit codes when the preview cannot run.
+    static constexpr int kExitBadPreviewHandle = 2; // missing, malformed or not a window
+    static constexpr int kExitNoWindow = 3;         // the window could not be made
+
+  private:
+    BOOL RunPreview();
+    BOOL RunSaver();
+};

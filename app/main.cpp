@@ -1,0 +1,11 @@
+// The program: the one application object and the framework's entry.
+#include "app/SaverApp.h"
+#include "platform/afx/Resources.h"
+#include "res/ResourceTable.h"
+
+CSaverApp theApp;
+
+int main(int argc, char **argv) {
+    AfxSetResourceHandle(VxModuleHandle(&g_vantorixResources));
+    return AfxWinMain(argc, argv);
+}
