@@ -974,7 +974,7 @@ size_t BytesAvailableAt(const void *p) {
         return SIZE_MAX;
     --it;
     const GlobalBlock *b = it->second;
-    if (addr >= it->first + b->size)
+    if (addr > it->first + b->size)
         return SIZE_MAX; // not inside a global block: the caller vouches for it
     return it->first + b->size - addr;
 }

@@ -245,11 +245,18 @@ class Converter {
             return;
         }
         if (src_->bpp == 1 && dst_->bpp != 1) {
+            // Mask expansion: whole source bytes at a time once aligned.
             const uint8_t *row = src_->Row(y);
-            for (int i = 0; i < w; ++i) {
-                const int sx = x + i;
+            int i = 0, sx = x;
+            for (; i < w && (sx & 7); ++i, ++sx)
                 out[i] = mono_[(row[sx >> 3] >> (7 - (sx & 7))) & 1];
+            for (; i + 8 <= w; i += 8, sx += 8) {
+                const unsigned bits = row[sx >> 3];
+                for (int k = 0; k < 8; ++k)
+                    out[i + k] = mono_[(bits >> (7 - k)) & 1];
             }
+            for (; i < w; ++i, ++sx)
+                out[i] = mono_[(row[sx >> 3] >> (7 - (sx & 7))) & 1];
             return;
         }
         if (src_->bpp == 8 && !raw_ && dst_->bpp != 1) {
@@ -434,7 +441,11 @@ BOOL BitBlt(HDC destHandle, int x, int y, int width, int height, HDC srcHandle, 
     std::vector<uint8_t> tmp;
     std::vector<uint32_t> values;
     const int dx0 = int(left);
-    if (conv.Raw()) {
+    if (conv.Raw() && index == 0xCC && db->bpp != 1 &&
+        size_t(cw) * size_t(db->bpp / 8) == db->stride && db->stride == source->stride) {
+        // Whole rows of equal stride on both sides: one block copy.
+        std::memcpy(db->Row(int(top)), source->Row(csy), db->stride * size_t(ch));
+    } else if (conv.Raw()) {
         if (db->bpp == 1 && (csx & 7) != (dx0 & 7))
             tmp.resize(size_t(cw) / 8 + 2);
         for (int r = 0; r < ch; ++r) {
