@@ -92,35 +92,33 @@ TEST(FrameCompose, JetCoversShadowAndBothCoverTheExplosion) {
     SceneHarness h(setup);
     CSceneWnd *s = h.scene();
     s->SpawnPass();
-    // A kind-0 jet at (300, 150): body 27..247 x 20..179; shadow at (375, 350).
-    PlaceJet(s, 0, 300, 150);
-    // A fireball (frame 3) whose disc covers part of the jet and the shadow.
+    // A kind-4 jet at (300, 150): its body spans 320..479 x 177..397 and its
+    // shadow, at (375, 350), 100 x 137, reaches under the body's lower part.
+    PlaceJet(s, 4, 300, 150);
+    // A fireball (frame 3) whose disc, centred on (430, 400), lies under both.
     s->m_nExplosionFrame = 3;
     s->m_bExploded = TRUE;
-    s->m_xExplosion = 320;
-    s->m_yExplosion = 240;
+    s->m_xExplosion = 330;
+    s->m_yExplosion = 300;
     h.Tick();
     const QImage f = h.WorkImage();
     const QRgb jet = Rgb(TableColour(kJetBody)), fire = Rgb(TableColour(kFireball));
-    // (420, 320): jet body and disc.
-    EXPECT_EQ(f.pixel(420, 320), jet) << "jet over explosion";
-    // A shadow pixel inside the disc, outside the jet body: black or fireball.
+    EXPECT_EQ(f.pixel(400, 340), jet) << "jet over explosion";
+    EXPECT_EQ(f.pixel(430, 380), jet) << "jet over shadow and explosion";
+    // Below the jet's body the shadow lies over the disc: black or fireball.
     int shadowOverFire = 0, fireThroughShadow = 0;
-    for (int y = 350; y < 400; ++y)
-        for (int x = 380; x < 400; ++x) {
-            if (!InExplosionDisc(x - 320, y - 240))
+    for (int y = 398; y < 470; ++y)
+        for (int x = 380; x < 470; ++x) {
+            if (!InExplosionDisc(x - 330, y - 300))
                 continue;
-            const bool dark = InShadowDark(0, x - 375, y - 350);
-            const QRgb want = dark ? qRgb(0, 0, 0) : fire;
-            EXPECT_EQ(f.pixel(x, y), want) << "(" << x << ", " << y << ")";
+            const bool dark = InShadowDark(4, x - 375, y - 350);
+            EXPECT_EQ(f.pixel(x, y), dark ? qRgb(0, 0, 0) : fire) << "(" << x << ", " << y << ")";
             (dark ? shadowOverFire : fireThroughShadow)++;
         }
-    EXPECT_GT(shadowOverFire, 0);
-    EXPECT_GT(fireThroughShadow, 0);
-    // Where the jet body covers the shadow the jet shows.
-    EXPECT_EQ(f.pixel(400, 360), jet) << "jet over shadow";
+    EXPECT_GT(shadowOverFire, 100);
+    EXPECT_GT(fireThroughShadow, 100);
     // The explosion's key-coloured corners are transparent.
-    EXPECT_EQ(f.pixel(321, 241), h.BackgroundImage().pixel(321, 241));
+    EXPECT_EQ(f.pixel(331, 498), h.BackgroundImage().pixel(331, 498));
 }
 
 TEST(FrameCompose, ScorchMarksStayInTheBackgroundOverLaterPasses) {

@@ -26,7 +26,7 @@ constexpr unsigned kSeed = 2024;
 constexpr int kReliability = 10;
 // The ticks kept: the first frame, a fly-by, a missile run through its
 // manoeuvre and explosion, and a later pass over the scorch mark.
-const int kGoldenTicks[] = {1, 5, 12, 27, 29, 33, 37, 45, 60, 80, 100, 120};
+const int kGoldenTicks[] = {1, 4, 8, 12, 16, 20, 32, 36, 52, 80, 108, 120};
 
 QString GoldenDir() {
     const QByteArray source = qgetenv("VX_SOURCE_DIR");
