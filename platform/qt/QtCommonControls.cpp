@@ -159,6 +159,9 @@ BOOL CToolTipCtrl::AddTool(CWnd *tool, LPCSTR text) {
     // The toolTip property also gives assistive technology the description.
     widget->setToolTip(QString::fromUtf8(text));
     widget->installEventFilter(&m_tips->filter);
+    // The pointer moving over a tool must reach the dialog (and so RelayEvent)
+    // without a button held down.
+    widget->setMouseTracking(true);
     return TRUE;
 }
 
@@ -233,9 +236,11 @@ bool VxWindowMenuFilter::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void OfferAsContextMenu(CWnd *owner) {
+    static const char kInstalled[] = "vxWindowMenuOffered";
     QWidget *window = WidgetOf(owner);
-    if (!window || window->findChild<VxWindowMenuFilter *>(QString(), Qt::FindDirectChildrenOnly))
+    if (!window || window->property(kInstalled).toBool())
         return;
+    window->setProperty(kInstalled, true);
     window->installEventFilter(new VxWindowMenuFilter(window));
 }
 
