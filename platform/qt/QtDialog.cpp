@@ -425,6 +425,7 @@ bool VxCreateDialogWindow(CDialog *dialog, UINT templateId, CWnd *parent) {
             craw->control == VxControlKind::Icon || craw->control == VxControlKind::Bitmap ||
             craw->control == VxControlKind::GroupBox) {
             cw->setFocusPolicy(Qt::NoFocus);
+            cw->setAttribute(Qt::WA_TransparentForMouseEvents); // clicks reach what lies beneath
         } else {
             cw->setFocusPolicy((item.style & WS_TABSTOP) ? Qt::StrongFocus : Qt::ClickFocus);
             if (previousTabStop)
@@ -496,7 +497,7 @@ CDialog::~CDialog() {
 }
 
 INT_PTR CDialog::DoModal() {
-    if (!VxCreateDialogWindow(this, m_nIDTemplate, m_pParentWnd))
+    if (!VxCreateDialogWindow(this, m_nIDTemplate, m_pParentWnd ? m_pParentWnd : (AfxGetMainWnd() != this ? AfxGetMainWnd() : nullptr))) // unowned: the main window owns it
         return -1;
     const HWND self = m_hWnd;
     auto alive = [this, self] { return m_hWnd == self && VxLookupHandle(self) == this; };

@@ -404,7 +404,7 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NCACTIVATE:
         return TRUE;
     case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE && impl->widget())
+        if (LOWORD(wParam) != WA_INACTIVE && impl->widget() && !impl->widget()->focusWidget()) // a dialog keeps its control's focus
             impl->widget()->setFocus(Qt::ActiveWindowFocusReason);
         return 0;
     case WM_QUERYNEWPALETTE:
