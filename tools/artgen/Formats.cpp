@@ -15,7 +15,8 @@ void Put32(Bytes &b, uint32_t v) {
     Put16(b, v >> 16);
 }
 void PutTag(Bytes &b, const char *tag) {
-    b.insert(b.end(), tag, tag + 4);
+    for (int i = 0; i < 4; ++i)
+        b.push_back(uint8_t(tag[i]));
 }
 
 void PutInfoHeader(Bytes &b, int w, int h, int bits, uint32_t imageSize, uint32_t coloursUsed) {
@@ -130,6 +131,7 @@ Bytes EncodeWave(const std::vector<uint8_t> &samples, uint32_t rate, bool withFa
     const uint32_t n = uint32_t(samples.size());
     const uint32_t pad = n & 1;
     Bytes b;
+    b.reserve(64 + n);
     PutTag(b, "RIFF");
     Put32(b, 4 + (8 + 16) + (withFact ? 8 + 4 : 0) + 8 + n + pad);
     PutTag(b, "WAVE");

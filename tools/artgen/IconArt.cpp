@@ -110,22 +110,22 @@ void DrawMonitor(QPainter &p, int id) {
 void DrawSpeaker(QPainter &p, int id) {
     p.setPen(QPen(kBlack, 1));
     p.setBrush(kGrey);
-    p.drawRect(3, 12, 5, 8);
+    p.drawRect(2, 11, 6, 10);
     p.setBrush(kLightGrey);
-    p.drawPolygon(QPolygonF({{8, 12}, {15, 5}, {15, 27}, {8, 20}}));
+    p.drawPolygon(QPolygonF({{8, 11}, {16, 3}, {16, 29}, {8, 21}}));
     p.setPen(Qt::NoPen);
     p.setBrush(kWhite);
-    p.drawRect(4, 13, 1, 6);
-    p.drawPolygon(QPolygonF({{9, 13}, {14, 8}, {14, 9}, {9, 14}}));
+    p.drawRect(3, 12, 1, 8);
+    p.drawPolygon(QPolygonF({{9, 12}, {15, 5}, {15, 6}, {9, 13}}));
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(kDarkBlue, 2, Qt::SolidLine, Qt::FlatCap));
     // Sound waves: two short arcs close to the speaker, or three long ones
     // reaching to the icon's edge.
     const int arcs = id == 148 ? 2 : (id == 149 ? 3 : 0);
-    const int span = id == 148 ? 56 : 100;
+    const int span = id == 148 ? 60 : 100;
     for (int i = 0; i < arcs; ++i) {
         const int r = 5 + i * (id == 148 ? 4 : 5);
-        p.drawArc(QRect(15 - r, 16 - r, 2 * r, 2 * r), -span * 16 / 2, span * 16);
+        p.drawArc(QRect(16 - r, 16 - r, 2 * r, 2 * r), -span * 16 / 2, span * 16);
     }
 }
 

@@ -232,6 +232,13 @@ Mesh BuildJet(bool withMissiles, bool motorsLit) {
     m.Append(Ellipsoid({0.235, 0, 0.030}, {0.098, 0.031, 0.040}, Material::Canopy));
     if (withMissiles) {
         for (int side : {1, -1}) {
+            // Launch rail joining the missile to the wingtip.
+            m.Append(Surface(
+                {-0.02, -0.22, -0.02, -0.22, 0.368, 0.384, 0.008, 0.008},
+                [side](double x, double s, double t) {
+                    return Vec3{x, side * s, -0.006 + t};
+                },
+                6, 2));
             Mesh missile = BuildMissile(motorsLit);
             for (Vertex &v : missile.vertices)
                 v.pos = v.pos + Vec3{kMissileX, side * 0.386, -0.004};
@@ -245,7 +252,8 @@ Mesh BuildJet(bool withMissiles, bool motorsLit) {
 
 namespace {
 
-const Vec3 kLight = Normalize({-0.45, 0.38, 0.90}); // from the upper left, high
+const Vec3 kLight = Normalize({-0.45, 0.38, 0.90}); // sun: from the upper left, high
+const Vec3 kFill = Normalize({0.35, -0.55, 0.75});  // sky light from the other side
 
 struct Finish {
     Rgb base;
@@ -299,11 +307,11 @@ Finish BodyFinish(Vec3 p) {
 
 Rgb ShadeJet(const Sample &s) {
     const Vec3 n = s.normal;
-    const double diffuse = std::max(0.0, Dot(n, kLight));
+    const double diffuse = std::max(0.0, Dot(n, kLight)) + 0.32 * std::max(0.0, Dot(n, kFill));
     const Vec3 h = Normalize(kLight + Vec3{0, 0, 1});
     const double nh = std::max(0.0, Dot(n, h));
     // Sky light from above, a little less on surfaces turned away.
-    const float ambient = float(0.34 + 0.16 * n.z);
+    const float ambient = float(0.30 + 0.14 * n.z);
     Finish f{};
     switch (s.material) {
     case Material::Body:
@@ -352,7 +360,7 @@ Rgb ShadeJet(const Sample &s) {
         return {};
     }
     const float spec = float(std::pow(nh, double(f.shininess))) * f.specular;
-    return f.base * float(ambient + 0.78 * diffuse) + Rgb{1, 1, 1} * spec;
+    return f.base * float(ambient + 0.64 * diffuse) + Rgb{1, 1, 1} * spec;
 }
 
 // ---- pictures ------------------------------------------------------------------------------

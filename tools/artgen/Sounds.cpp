@@ -76,7 +76,7 @@ std::vector<uint8_t> ToPcm8(std::vector<double> x, double rate, uint64_t seed, d
     for (size_t i = 0; i < n; ++i) {
         const double level = std::min(1.0, std::abs(x[i]) * 200.0);
         const double dither = (rng.Uniform() - rng.Uniform()) * level;
-        const double v = 128.0 + 126.0 * x[i] + dither;
+        const double v = 128.0 + 124.0 * x[i] + dither;
         out[i] = uint8_t(std::clamp(std::lround(v), 0l, 255l));
     }
     return out;
