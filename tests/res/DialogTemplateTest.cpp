@@ -1,0 +1,196 @@
+// The three dialog templates: frame facts, and the consistency the dialogs
+// rely on (controls inside the dialog, ids found once, radio groups, images
+// that exist).
+#include "ResourceView.h"
+
+#include "platform/afx/DialogTemplate.h"
+#include "res/ResourceIds.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+const DialogTemplate *Dialog(int id) {
+    const Blob b = FindBlob(RT_DIALOG, id);
+    if (!b || b.size != sizeof(DialogTemplate))
+        return nullptr;
+    return reinterpret_cast<const DialogTemplate *>(b.data);
+}
+
+const int kDialogs[] = {IDD_ABOUTBOX, IDD_CONFIG, IDD_SPLASH};
+
+DWORD ButtonKind(DWORD style) {
+    return style & 0xF;
+}
+
+TEST(DialogTemplates, FrameOfEachDialog) {
+    struct Row {
+        int id;
+        DWORD style;
+        short x, y, cx, cy;
+        const char *caption;
+        size_t controls;
+    };
+    const Row rows[] = {
+        {IDD_ABOUTBOX, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 34, 22, 268,
+         158, "About...", 9},
+        {IDD_CONFIG, WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
+         0, 0, 200, 198, "Vantorix Screen Saver Configuration", 24},
+        {IDD_SPLASH, 0x800000C0, 0, 0, 248, 139, nullptr, 1},
+    };
+    for (const Row &r : rows) {
+        const DialogTemplate *d = Dialog(r.id);
+        ASSERT_NE(d, nullptr) << "dialog " << r.id;
+        EXPECT_EQ(d->style, r.style) << "dialog " << r.id;
+        EXPECT_EQ(d->x, r.x) << "dialog " << r.id;
+        EXPECT_EQ(d->y, r.y) << "dialog " << r.id;
+        EXPECT_EQ(d->cx, r.cx) << "dialog " << r.id;
+        EXPECT_EQ(d->cy, r.cy) << "dialog " << r.id;
+        if (r.caption) {
+            EXPECT_STREQ(d->caption, r.caption) << "dialog " << r.id;
+        } else {
+            EXPECT_TRUE(d->caption == nullptr || *d->caption == '\0') << "dialog " << r.id;
+        }
+        EXPECT_STREQ(d->fontName, "MS Sans Serif") << "dialog " << r.id;
+        EXPECT_EQ(d->pointSize, 8) << "dialog " << r.id;
+        EXPECT_EQ(d->count, r.controls) << "dialog " << r.id;
+    }
+}
+
+TEST(DialogTemplates, ControlsAreWellFormed) {
+    for (int id : kDialogs) {
+        const DialogTemplate *d = Dialog(id);
+        ASSERT_NE(d, nullptr) << "dialog " << id;
+        std::set<int> ids;
+        int defaults = 0;
+        for (size_t i = 0; i < d->count; ++i) {
+            const DialogItemTemplate &c = d->items[i];
+            const std::string where = "dialog " + std::to_string(id) + " control " +
+                                      std::to_string(i + 1) + " (id " + std::to_string(c.id) + ")";
+            ASSERT_NE(c.text, nullptr) << where;
+            EXPECT_EQ(c.style & (WS_CHILD | WS_VISIBLE), WS_CHILD | WS_VISIBLE) << where;
+            EXPECT_GE(c.x, 0) << where;
+            EXPECT_GE(c.y, 0) << where;
+            EXPECT_GT(c.cx, 0) << where;
+            EXPECT_GT(c.cy, 0) << where;
+            EXPECT_LE(c.x + c.cx, d->cx) << where << " sticks out to the right";
+            EXPECT_LE(c.y + c.cy, d->cy) << where << " sticks out below";
+            if (c.id != IDC_STATIC) {
+                EXPECT_TRUE(ids.insert(c.id).second) << where << ": id used twice";
+            }
+            if (c.cls == DialogControlClass::Button && ButtonKind(c.style) == BS_DEFPUSHBUTTON) {
+                ++defaults;
+                EXPECT_EQ(c.id, IDOK) << where << ": the default button must be OK";
+            }
+            // Picture controls name an image of the right kind; nothing else does.
+            const DWORD kind = c.style & 0x1F;
+            if (c.cls == DialogControlClass::Static && kind == SS_ICON) {
+                EXPECT_TRUE(FindBlob(RT_GROUP_ICON, c.imageId)) << where << ": icon " << c.imageId;
+            } else if (c.cls == DialogControlClass::Static && kind == SS_BITMAP) {
+                EXPECT_TRUE(FindBitmap(c.imageId)) << where << ": bitmap " << c.imageId;
+            } else {
+                EXPECT_EQ(c.imageId, 0) << where;
+            }
+        }
+        EXPECT_EQ(defaults, id == IDD_SPLASH ? 0 : 1) << "dialog " << id;
+    }
+}
+
+TEST(DialogTemplates, ConfigurationControlsTheDialogAddresses) {
+    struct Row {
+        int id;
+        DialogControlClass cls;
+        DWORD kind; // low style bits
+        WORD image;
+    };
+    const Row rows[] = {
+        {IDC_SPEED_SLIDER, DialogControlClass::Trackbar, TBS_TOP | TBS_NOTICKS, 0},
+        {IDC_MISSILE_SLIDER, DialogControlClass::Trackbar, TBS_TOP | TBS_NOTICKS, 0},
+        {IDC_CLEAR, DialogControlClass::Button, BS_AUTOCHECKBOX, 0},
+        {IDC_SOUND_OFF, DialogControlClass::Button, BS_AUTORADIOBUTTON, 0},
+        {IDC_SOUND_PARTIAL, DialogControlClass::Button, BS_AUTORADIOBUTTON, 0},
+        {IDC_SOUND_FULL, DialogControlClass::Button, BS_AUTORADIOBUTTON, 0},
+        {IDC_BLACK, DialogControlClass::Button, BS_AUTORADIOBUTTON, 0},
+        {IDC_WALLPAPER, DialogControlClass::Button, BS_AUTORADIOBUTTON, 0},
+        {IDC_ABOUT, DialogControlClass::Button, BS_PUSHBUTTON, 0},
+        {IDOK, DialogControlClass::Button, BS_DEFPUSHBUTTON, 0},
+        {IDCANCEL, DialogControlClass::Button, BS_PUSHBUTTON, 0},
+        {IDC_SOUND_ICON, DialogControlClass::Static, SS_ICON | SS_REALSIZEIMAGE, IDI_SOUND_OFF},
+        {IDC_SCREEN_ICON, DialogControlClass::Static, SS_ICON, IDI_SCREEN_KEEP},
+    };
+    const DialogTemplate *d = Dialog(IDD_CONFIG);
+    ASSERT_NE(d, nullptr);
+    for (const Row &r : rows) {
+        const DialogItemTemplate *found = nullptr;
+        for (size_t i = 0; i < d->count; ++i)
+            if (d->items[i].id == r.id)
+                found = &d->items[i];
+        ASSERT_NE(found, nullptr) << "control " << r.id;
+        EXPECT_EQ(found->cls, r.cls) << "control " << r.id;
+        EXPECT_EQ(found->style & 0xFFFF, r.kind) << "control " << r.id;
+        EXPECT_EQ(found->imageId, r.image) << "control " << r.id;
+    }
+}
+
+TEST(DialogTemplates, RadioButtonsFormTheirGroups) {
+    // A group runs from a control with WS_GROUP to the next one; automatic
+    // radio buttons exclude each other within their group only.
+    const DialogTemplate *d = Dialog(IDD_CONFIG);
+    ASSERT_NE(d, nullptr);
+    std::vector<std::set<int>> groups;
+    for (size_t i = 0; i < d->count; ++i) {
+        const DialogItemTemplate &c = d->items[i];
+        if (i == 0 || (c.style & WS_GROUP))
+            groups.emplace_back();
+        if (c.cls == DialogControlClass::Button && ButtonKind(c.style) == BS_AUTORADIOBUTTON)
+            groups.back().insert(c.id);
+    }
+    std::erase_if(groups, [](const std::set<int> &g) { return g.empty(); });
+    const std::vector<std::set<int>> expected = {{IDC_SOUND_OFF, IDC_SOUND_PARTIAL, IDC_SOUND_FULL},
+                                                 {IDC_BLACK, IDC_WALLPAPER}};
+    EXPECT_EQ(groups, expected);
+    // The keyboard reaches each group through its first button.
+    for (size_t i = 0; i < d->count; ++i)
+        if (d->items[i].id == IDC_SOUND_OFF || d->items[i].id == IDC_BLACK) {
+            EXPECT_TRUE(d->items[i].style & WS_TABSTOP) << "control " << d->items[i].id;
+        }
+}
+
+TEST(DialogTemplates, AboutLinesFitTheirBoxes) {
+    // The wording of the About box is ours; each line must fit its static
+    // control at the dialog font's average of 4 dialog units per character.
+    const DialogTemplate *d = Dialog(IDD_ABOUTBOX);
+    ASSERT_NE(d, nullptr);
+    int lines = 0;
+    for (size_t i = 0; i < d->count; ++i) {
+        const DialogItemTemplate &c = d->items[i];
+        if (c.cls != DialogControlClass::Static || (c.style & 0x1F) != SS_LEFT)
+            continue;
+        ++lines;
+        const size_t len = std::string(c.text).size();
+        EXPECT_GT(len, 0u) << "About line " << i + 1;
+        EXPECT_LE(int(len) * 4, c.cx) << "About line " << i + 1 << " \"" << c.text << "\"";
+    }
+    EXPECT_EQ(lines, 6);
+}
+
+TEST(DialogTemplates, SplashShowsTheTitleCard) {
+    const DialogTemplate *d = Dialog(IDD_SPLASH);
+    ASSERT_NE(d, nullptr);
+    ASSERT_EQ(d->count, 1u);
+    const DialogItemTemplate &c = d->items[0];
+    EXPECT_EQ(c.id, IDC_STATIC);
+    EXPECT_EQ(c.style, 0x5000100Eu);
+    EXPECT_EQ(c.imageId, IDB_SPLASH);
+    EXPECT_EQ(c.x, 3);
+    EXPECT_EQ(c.y, 2);
+    EXPECT_EQ(c.cx, 241);
+    EXPECT_EQ(c.cy, 134);
+}
+
+} // namespace
