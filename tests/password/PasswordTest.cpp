@@ -2,9 +2,14 @@
 // module loading by name, and the real component with its Qt dialogs, driven
 // by key presses under the offscreen platform.
 #include "app/Password.h"
+#include "app/SaverWnd.h"
 #include "platform/afx/MessageBox.h"
 #include "platform/afx/Module.h"
+#include "platform/afx/Resources.h"
 #include "platform/password/PasswordStore.h"
+#include "platform/qt/QtWindowImpl.h"
+#include "platform/qt/ScreenService.h"
+#include "res/ResourceTable.h"
 
 #include "TestFiles.h"
 
@@ -482,6 +487,106 @@ TEST_F(PasswordTest, ChangeModeOwnerFromTheCommandLine) {
         argv.push_back(nullptr);
         EXPECT_EQ(PasswordChangeOwner(int(storage.size()), argv.data()), row.expected) << row.label;
     }
+}
+
+} // namespace
+
+namespace {
+
+// The saver window's close handling around the real verification dialog:
+// while the dialog is open, close requests and timer messages are dropped
+// and the scene stays where it was; after a wrong password the window is
+// top-most again and the scene carries on from there.
+TEST_F(PasswordTest, SaverWindowWaitsForTheDialogAndResumes) {
+    VxVirtualScreen screen(QSize(640, 480));
+    IScreenService *previousScreen = VxSetScreenService(&screen);
+    AfxSetResourceHandle(VxModuleHandle(&g_vantorixResources));
+    CSceneWnd::ResetProcessStateForTesting();
+    SceneSrand(7);
+    SetSwitch("1");
+    StorePassword("letmein");
+
+    auto *saver = new CSaverWnd; // deletes itself with its window
+    saver->CreateFullScreen();
+    const HWND hwnd = saver->GetSafeHwnd();
+    ASSERT_TRUE(IsWindow(hwnd));
+    saver->KillTimer(CSceneWnd::kTickTimer); // the test gives every tick itself
+    for (int i = 0; i < 3; ++i)
+        saver->SendMessage(WM_TIMER, CSceneWnd::kTickTimer);
+    ASSERT_FALSE(saver->m_bIconMode) << "a full-screen scene asks for the password";
+    ASSERT_EQ(saver->m_nPassCount, 1);
+
+    struct Snapshot {
+        int x, y, passes, explosion;
+        BOOL between;
+        bool operator==(const Snapshot &) const = default;
+    };
+    auto snap = [&] {
+        return Snapshot{saver->m_x, saver->m_y, saver->m_nPassCount, saver->m_nExplosionFrame,
+                        saver->m_bBetweenPasses};
+    };
+    const Snapshot before = snap();
+    const int dx = saver->m_dx, dy = saver->m_dy;
+
+    {
+        bool activeDuringDialog = false, notTopmostDuringDialog = false,
+             unchangedDuringDialog = false;
+        bool sameWindowOwnsDialog = false;
+        ModalScript script({[&](QWidget *dialog) {
+                                activeDuringDialog = saver->m_bPasswordActive;
+                                notTopmostDuringDialog = !saver->m_impl->topmost;
+                                sameWindowOwnsDialog =
+                                    dialog->parentWidget() == saver->m_impl->widget();
+                                // Input and timers keep arriving under the dialog.
+                                for (int i = 0; i < 5; ++i) {
+                                    saver->SendMessage(WM_TIMER, CSceneWnd::kTickTimer);
+                                    saver->PostMessage(WM_CLOSE);
+                                }
+                                saver->SendMessage(WM_TIMER, CSceneWnd::kPauseTimer);
+                                saver->SendMessage(WM_CLOSE);
+                                QTest::qWait(50); // let the posted requests be dispatched
+                                unchangedDuringDialog = snap() == before;
+                                EnterPassword("wrong")(dialog);
+                            },
+                            ConfirmMessage()});
+        saver->PostMessage(WM_CLOSE);
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return script.stepsRun() == 2 && !saver->m_bPasswordActive; }, 20000));
+        QTest::qWait(50); // any request left in the queue would reopen the dialog now
+
+        EXPECT_FALSE(script.timedOut);
+        EXPECT_EQ(script.log, (std::vector<std::string>{
+                                  "vxVerifyPasswordDialog",
+                                  "message: Wrong password.\n\nThe screen saver continues."}))
+            << "one dialog only: the requests made meanwhile were dropped";
+        EXPECT_TRUE(activeDuringDialog);
+        EXPECT_TRUE(notTopmostDuringDialog) << "out of the top-most band for the dialog";
+        EXPECT_TRUE(sameWindowOwnsDialog) << "the dialog belongs to the saver window";
+        EXPECT_TRUE(unchangedDuringDialog) << "no tick and no new pass under the dialog";
+        ASSERT_TRUE(IsWindow(hwnd)) << "a wrong password keeps the saver";
+        EXPECT_FALSE(saver->m_bPasswordActive);
+        EXPECT_TRUE(saver->m_impl->topmost) << "top-most again";
+        EXPECT_EQ(snap(), before) << "nothing moved while the dialog was open";
+    } // the script stops watching here
+
+    // The next tick continues the same pass from the same place.
+    saver->SendMessage(WM_TIMER, CSceneWnd::kTickTimer);
+    EXPECT_EQ(saver->m_nPassCount, before.passes);
+    if (!saver->m_bMissileRun) {
+        EXPECT_EQ(saver->m_x, before.x + dx);
+        EXPECT_EQ(saver->m_y, before.y + dy);
+    } else {
+        EXPECT_NE(snap(), before);
+    }
+
+    // The right password closes it.
+    ModalScript closing({EnterPassword("letmein")});
+    saver->PostMessage(WM_CLOSE);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !IsWindow(hwnd); }, 20000))
+        << "the right password closes the saver";
+    EXPECT_EQ(closing.log, std::vector<std::string>{"vxVerifyPasswordDialog"});
+    VxClearQuitRequest(); // the saver's destroy handler asked to quit
+    VxSetScreenService(previousScreen);
 }
 
 } // namespace
