@@ -28,9 +28,13 @@ constexpr int kReliability = 10;
 // manoeuvre and explosion, and a later pass over the scorch mark.
 const int kGoldenTicks[] = {1, 4, 8, 12, 16, 20, 32, 36, 52, 80, 108, 120};
 
+// The expectations live in the source tree (VX_SOURCE_DIR, when set, names
+// another checkout).
 QString GoldenDir() {
     const QByteArray source = qgetenv("VX_SOURCE_DIR");
-    return QString::fromUtf8(source) + "/tests/scene/golden";
+    if (!source.isEmpty())
+        return QString::fromUtf8(source) + "/tests/scene/golden";
+    return QStringLiteral(VX_SCENE_GOLDEN_DIR);
 }
 
 QString Hash(const QImage &image) {
