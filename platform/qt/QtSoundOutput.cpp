@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QMediaDevices>
+#include <QTimer>
 
 namespace {
 
@@ -67,6 +68,7 @@ BOOL QtSoundOutput::Play(const WaveSound &sound) {
         return FALSE;
     }
 
+    m_durationUs = qint64(sound.FrameCount()) * 1000000 / sound.format.sampleRate;
     m_sink = new QAudioSink(device, format, this);
     m_buffer = new QBuffer(m_sink);
     m_buffer->setData(pcm);
@@ -104,11 +106,25 @@ void QtSoundOutput::Release() {
 void QtSoundOutput::OnStateChanged() {
     if (!m_sink)
         return;
-    // Idle: every sample has been handed to the device; the sound is over.
-    // Stopped: the device failed (lost server, underlying error).
-    const QAudio::State state = m_sink->state();
-    if (state == QAudio::IdleState || state == QAudio::StoppedState)
+    switch (m_sink->state()) {
+    case QAudio::StoppedState: // the device failed (lost server, underlying error)
         Release();
+        break;
+    case QAudio::IdleState: {
+        // Every sample has been handed to the device, but the device still
+        // holds the last part of the sound: stopping now would cut it off.
+        // The sink is released once that part has played.
+        const qint64 leftMs = qMax<qint64>(0, (m_durationUs - m_sink->processedUSecs()) / 1000);
+        QAudioSink *sink = m_sink;
+        QTimer::singleShot(leftMs + 500, sink, [this, sink] {
+            if (m_sink == sink && m_sink->state() == QAudio::IdleState)
+                Release();
+        });
+        break;
+    }
+    default:
+        break;
+    }
 }
 
 void VxInstallQtSoundOutput() {

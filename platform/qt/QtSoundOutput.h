@@ -5,6 +5,7 @@
 #include "platform/afx/SoundOutput.h"
 
 #include <QObject>
+#include <QtGlobal>
 
 class QAudioSink;
 class QBuffer;
@@ -21,7 +22,8 @@ class QtSoundOutput : public QObject, public ISoundOutput {
     BOOL Play(const WaveSound &sound) override;
     void Stop() override;
 
-    // True while a sink is open and has not yet run dry or failed.
+    // True until every sample has been handed to the device (the device may
+    // still be sounding the last fraction of a second).
     bool IsPlaying() const;
 
   private:
@@ -30,6 +32,7 @@ class QtSoundOutput : public QObject, public ISoundOutput {
 
     QAudioSink *m_sink = nullptr;
     QBuffer *m_buffer = nullptr; // child of m_sink, holds the copied samples
+    qint64 m_durationUs = 0;     // length of the sound playing
 };
 
 // Creates the Qt output as a child of the application object (so it goes away
