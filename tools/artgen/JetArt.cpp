@@ -484,7 +484,8 @@ Image RenderJetSprite(int row) {
     return ras.Resolve(ShadeJet);
 }
 
-Image RenderTopView(int w, int h, double lengthPx, double yaw, double roll) {
+Image RenderTopView(int w, int h, double lengthPx, double yaw, double roll, double centreX,
+                    double centreY, std::vector<Vec3> *nozzles) {
     const Mesh jet = BuildJet(true, false);
     Pose pose;
     pose.yaw = yaw;
@@ -493,8 +494,15 @@ Image RenderTopView(int w, int h, double lengthPx, double yaw, double roll) {
     cam.scale = lengthPx / 1.045;
     double x0, y0, x1, y1;
     Rasteriser::Bounds(jet, pose, cam, x0, y0, x1, y1);
-    cam.cx = w / 2.0 - (x0 + x1) / 2;
-    cam.cy = h / 2.0 - (y0 + y1) / 2;
+    cam.cx = (centreX < 0 ? w / 2.0 : centreX) - (x0 + x1) / 2;
+    cam.cy = (centreY < 0 ? h / 2.0 : centreY) - (y0 + y1) / 2;
+    if (nozzles) {
+        nozzles->clear();
+        for (int side : {1, -1}) {
+            const Projected p = cam.Project(pose.Rotate({-0.545, side * 0.040, 0}));
+            nozzles->push_back({p.x, p.y, p.z});
+        }
+    }
     Rasteriser ras(w, h, kSupersample, cam);
     ras.Draw(jet, pose);
     return ras.Resolve(ShadeJet);

@@ -5,6 +5,8 @@
 #include "Image.h"
 #include "Render3D.h"
 
+#include <vector>
+
 namespace artgen {
 
 // Model space: x along the length (nose at +0.5), y to the left wing, z up.
@@ -20,8 +22,10 @@ void JetSpriteSize(int row, int &w, int &h);
 // The jet sprite of a row, with coverage in alpha.
 Image RenderJetSprite(int row);
 
-// A jet seen from above, nose up, with missiles, `lengthPx` pixels long,
-// centred in a w x h picture (for the About picture).
-Image RenderTopView(int w, int h, double lengthPx, double yaw, double roll);
+// A jet seen from above with missiles, `lengthPx` pixels long, in a w x h
+// picture, centred there or on (centreX, centreY) when those are given.
+// `nozzles` receives where its two nozzles appear (picture pixels).
+Image RenderTopView(int w, int h, double lengthPx, double yaw, double roll, double centreX = -1,
+                    double centreY = -1, std::vector<Vec3> *nozzles = nullptr);
 
 } // namespace artgen

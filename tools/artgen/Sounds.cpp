@@ -55,7 +55,8 @@ double Wander(double t, double rate, uint32_t seed) {
 
 // Removes DC, gently compresses peaks, scales to the 8-bit range, fades the
 // ends and quantises with triangular dither that fades out with the signal.
-std::vector<uint8_t> ToPcm8(std::vector<double> x, double rate, uint64_t seed, double drive) {
+std::vector<uint8_t> ToPcm8(std::vector<double> x, double rate, uint64_t seed, double drive,
+                            double fadeInSeconds, double fadeOutSeconds) {
     Biquad dc = Biquad::HighPass(25, 0.7, rate);
     for (double &v : x)
         v = dc(v);
@@ -66,11 +67,13 @@ std::vector<uint8_t> ToPcm8(std::vector<double> x, double rate, uint64_t seed, d
     for (double &v : x)
         v = std::tanh(drive * v / peak) / norm;
     const size_t n = x.size();
-    const size_t fadeIn = size_t(rate * 0.004), fadeOut = size_t(rate * 0.06);
+    // Raised-cosine fades, reaching exact silence at both ends.
+    auto fade = [](double t) { return 0.5 - 0.5 * std::cos(kPi * t); };
+    const size_t fadeIn = size_t(rate * fadeInSeconds), fadeOut = size_t(rate * fadeOutSeconds);
     for (size_t i = 0; i < fadeIn && i < n; ++i)
-        x[i] *= double(i) / double(fadeIn);
+        x[i] *= fade(double(i) / double(fadeIn));
     for (size_t i = 0; i < fadeOut && i < n; ++i)
-        x[n - 1 - i] *= double(i) / double(fadeOut);
+        x[n - 1 - i] *= fade(double(i) / double(fadeOut));
     Random rng(seed);
     std::vector<uint8_t> out(n);
     for (size_t i = 0; i < n; ++i) {
@@ -214,7 +217,7 @@ std::vector<uint8_t> FlybySound(int variant) {
     } else {
         p = {kFlyby2Samples, 105, 70, 30, 2.55, 760, 520, 1.6, 32};
     }
-    return ToPcm8(RenderFlyby(p), kFlybyRate, 1000 + uint64_t(variant), 1.6);
+    return ToPcm8(RenderFlyby(p), kFlybyRate, 1000 + uint64_t(variant), 1.6, 0.3, 0.45);
 }
 
 std::vector<uint8_t> ExplosionSound() {
@@ -276,7 +279,7 @@ std::vector<uint8_t> ExplosionSound() {
         const double t = double(i) / rate, end = double(n) / rate;
         x[i] *= std::min(1.0, (end - t) / 0.8);
     }
-    return ToPcm8(x, rate, 1170, 2.2);
+    return ToPcm8(x, rate, 1170, 2.2, 0.002, 0.06);
 }
 
 } // namespace artgen

@@ -93,27 +93,34 @@ Image RenderSplash() {
         Rgba &p = img.At(x, y);
         p = {std::min(1.f, p.r + b), std::min(1.f, p.g + b), std::min(1.f, p.b + b), 1};
     }
-    // The jet climbing away to the upper left, banked, with its contrails.
-    const Image jet = RenderTopView(w, h, 150, kPi * 0.83, -0.55);
-    std::vector<float> trail(size_t(w) * size_t(h), 0.f);
+    // The jet climbing away to the upper left, banked, trailing contrails
+    // from its nozzles off the picture's right edge.
+    std::vector<Vec3> nozzles;
+    const Image jet = RenderTopView(w, h, 128, kPi * 0.86, -0.5, 262, 62, &nozzles);
     QPainterPath trails;
-    for (int k : {-1, 1}) {
-        const double ox = 246 + k * 7, oy = 118 + k * 2;
-        trails.moveTo(ox, oy);
-        trails.cubicTo(ox + 40, oy + 22, ox + 90, oy + 40, 372, oy + 62 + k * 6);
+    for (const Vec3 &n : nozzles) {
+        const double dx = n.x - 262, dy = n.y - 62; // away from the jet's centre
+        const double len = std::hypot(dx, dy);
+        const double ux = dx / len, uy = dy / len;
+        trails.moveTo(n.x, n.y);
+        trails.cubicTo(n.x + ux * 60, n.y + uy * 60, n.x + ux * 120 + 10, n.y + uy * 120 + 8,
+                       n.x + ux * 240 + 30, n.y + uy * 240 + 30);
     }
     QPainterPathStroker stroker;
-    stroker.setWidth(5);
+    stroker.setWidth(4);
     stroker.setCapStyle(Qt::RoundCap);
     const std::vector<float> trailCover = Coverage(stroker.createStroke(trails), w, h);
+    std::vector<float> trail(trailCover.size());
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
-            const float fade = std::clamp((x - 232.f) / 120.f, 0.f, 1.f);
+            // Dense at the nozzles, thinning out behind.
+            const double d = std::hypot(x - nozzles[0].x, y - nozzles[0].y);
+            const float fade = float(std::clamp(d / 200.0, 0.0, 1.0));
             trail[size_t(y) * size_t(w) + size_t(x)] =
-                trailCover[size_t(y) * size_t(w) + size_t(x)] * (0.9f - 0.75f * fade);
+                trailCover[size_t(y) * size_t(w) + size_t(x)] * (0.85f - 0.7f * fade);
         }
     Paint(img, trail, Rgb8(226, 230, 236));
-    img.Over(jet, 40, 0);
+    img.Over(jet, 0, 0);
 
     // The name: bold oblique lettering in steel with a dark rim and shadow.
     const QPainterPath name =
