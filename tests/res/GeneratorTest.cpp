@@ -60,6 +60,10 @@ class Generator : public ::testing::Test {
 #endif
         ASSERT_TRUE(s_ran) << "artgen failed: " << s_log;
         const char *src = std::getenv("VX_SOURCE_DIR");
+#ifdef VX_SOURCE_DIR_FALLBACK
+        if (!src)
+            src = VX_SOURCE_DIR_FALLBACK;
+#endif
         ASSERT_NE(src, nullptr) << "VX_SOURCE_DIR is not set";
         m_committed = fs::path(src) / "res";
         m_generated = s_dir->path().toStdString();
