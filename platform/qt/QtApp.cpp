@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QSettings>
@@ -18,20 +19,22 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
 namespace {
 CWinApp *g_app = nullptr;
-// Function statics: the application object is itself a global and may be
-// constructed before this file's globals.
-std::string &AppNameStorage() {
-    static std::string name = "vantorix";
-    return name;
-}
-std::string &RegistryKeyStorage() {
-    static std::string key;
-    return key;
+// The strings behind m_pszAppName and m_pszRegistryKey, per application
+// object. Function statics: the application object is itself a global and
+// may be constructed before this file's globals.
+struct AppStrings {
+    std::string name = "vantorix";
+    std::string key;
+};
+std::map<const CWinApp *, AppStrings> &Strings() {
+    static std::map<const CWinApp *, AppStrings> strings;
+    return strings;
 }
 
 // Message boxes as Qt dialogs, owned by the window given when it is ours.
@@ -88,6 +91,23 @@ QString ProfileKey(LPCSTR section, LPCSTR entry) {
            QString::fromLocal8Bit(entry ? entry : "");
 }
 
+// Whether the profile file holds lines that are neither a section header,
+// a comment nor a key=value pair: those would not survive a rewrite.
+bool LooksDamaged(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    for (const QByteArray &raw : lines) {
+        const QByteArray line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith(';') || line.startsWith('#'))
+            continue;
+        if (line.startsWith('[') ? !line.endsWith(']') : !line.contains('='))
+            return true;
+    }
+    return false;
+}
+
 std::string AppNameFromPath(const char *path) {
     if (!path || !*path)
         return "vantorix";
@@ -105,12 +125,13 @@ std::string AppNameFromPath(const char *path) {
 // ---- CWinApp ------------------------------------------------------------------------------
 CWinApp::CWinApp() {
     g_app = this;
-    m_pszAppName = AppNameStorage().c_str();
+    m_pszAppName = Strings()[this].name.c_str();
 }
 
 CWinApp::~CWinApp() {
     if (g_app == this)
         g_app = nullptr;
+    Strings().erase(this);
 }
 
 CWinApp *AfxGetApp() {
@@ -134,14 +155,17 @@ int CWinApp::Run() {
 }
 
 void CWinApp::SetRegistryKey(LPCSTR key) {
-    RegistryKeyStorage() = key ? key : "";
-    m_pszRegistryKey = RegistryKeyStorage().c_str();
+    AppStrings &strings = Strings()[this];
+    strings.key = key ? key : "";
+    m_pszRegistryKey = strings.key.c_str();
 }
 
 void CWinApp::SetAppName(LPCSTR name) {
-    AppNameStorage() = AppNameFromPath(name);
-    m_pszAppName = AppNameStorage().c_str();
-    VxSetAppName(m_pszAppName);
+    AppStrings &strings = Strings()[this];
+    strings.name = AppNameFromPath(name);
+    m_pszAppName = strings.name.c_str();
+    if (g_app == this)
+        VxSetAppName(m_pszAppName);
 }
 
 UINT CWinApp::GetProfileInt(LPCSTR section, LPCSTR entry, int defaultValue) {
@@ -150,7 +174,8 @@ UINT CWinApp::GetProfileInt(LPCSTR section, LPCSTR entry, int defaultValue) {
     // Reading creates nothing on disk: a missing file is simply empty.
     QSettings store(ProfilePath(key, app), QSettings::IniFormat);
     const QVariant value = store.value(ProfileKey(section, entry));
-    if (!value.isValid() || value.typeId() != QMetaType::QString)
+    // A list ("1, 2") is not a number; anything else is read as its text.
+    if (!value.isValid() || value.typeId() == QMetaType::QStringList)
         return UINT(defaultValue);
     bool ok = false;
     const qlonglong number = value.toString().toLongLong(&ok, 10);
@@ -165,14 +190,21 @@ BOOL CWinApp::WriteProfileInt(LPCSTR section, LPCSTR entry, int value) {
     const std::string key = m_pszRegistryKey ? m_pszRegistryKey : "";
     const std::string app = m_pszAppName ? m_pszAppName : "vantorix";
     // QSettings keeps the other values of the file and replaces the file
-    // atomically (a temporary file renamed over it); a file it cannot parse
-    // is left alone rather than rewritten without its unreadable parts.
-    QSettings store(ProfilePath(key, app), QSettings::IniFormat);
-    if (store.status() != QSettings::NoError)
-        return FALSE;
+    // atomically (a temporary file renamed over it). Lines it cannot parse
+    // would not survive the rewrite, so a damaged file is first copied aside
+    // as "<file>.bak": nothing the user wrote is thrown away.
+    const QString path = ProfilePath(key, app);
+    if (LooksDamaged(path)) {
+        const QString backup = path + QStringLiteral(".bak");
+        QFile::remove(backup);
+        if (!QFile::copy(path, backup))
+            return FALSE;
+    }
+    QSettings store(path, QSettings::IniFormat);
     store.setValue(ProfileKey(section, entry), value);
     store.sync();
-    return store.status() == QSettings::NoError ? TRUE : FALSE;
+    // A parse complaint about the old file does not make the write fail.
+    return store.status() != QSettings::AccessError ? TRUE : FALSE;
 }
 
 // ---- the process --------------------------------------------------------------------------

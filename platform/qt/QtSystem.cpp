@@ -15,6 +15,7 @@
 #include <xcb/xcb.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <map>
 
 // ---- metrics -----------------------------------------------------------------------

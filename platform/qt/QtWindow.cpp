@@ -200,6 +200,14 @@ QImage BackingImage(HBITMAP backing) {
     return VxBitmapToImage(backing);
 }
 
+constexpr const char *kRetiredProperty = "vxRetiredWindow";
+
+// A widget of this process that stands for a live window by its native id.
+QWidget *LiveWidget(WId id) {
+    QWidget *w = QWidget::find(id);
+    return w && !w->property(kRetiredProperty).toBool() ? w : nullptr;
+}
+
 bool IsChildStyle(const VxWindowImpl *impl) {
     return (impl->style & WS_CHILD) != 0;
 }
@@ -272,7 +280,7 @@ QWidget *VxWidgetFromHandle(HWND hwnd) {
         return wnd->m_impl ? wnd->m_impl->widget() : nullptr;
     if (auto it = ForeignWrappers().find(hwnd); it != ForeignWrappers().end())
         return it->second->m_impl ? it->second->m_impl->foreignWidget.data() : nullptr;
-    return QWidget::find(WId(reinterpret_cast<uintptr_t>(hwnd)));
+    return LiveWidget(WId(reinterpret_cast<uintptr_t>(hwnd)));
 }
 
 CWnd *VxWndFromWidget(QWidget *widget) {
@@ -404,7 +412,8 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NCACTIVATE:
         return TRUE;
     case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE && impl->widget() && !impl->widget()->focusWidget()) // a dialog keeps its control's focus
+        if (LOWORD(wParam) != WA_INACTIVE && impl->widget() &&
+            !impl->widget()->focusWidget()) // a dialog keeps its control's focus
             impl->widget()->setFocus(Qt::ActiveWindowFocusReason);
         return 0;
     case WM_QUERYNEWPALETTE:
@@ -638,7 +647,9 @@ BOOL CWnd::DestroyWindow() {
         DeleteObject(gone->backing);
     if (w) {
         // Controls go with their dialog's widget; windows are deleted once the
-        // toolkit has finished the event being handled now.
+        // toolkit has finished the event being handled now. Until then the
+        // widget must not pass for a window of its own.
+        w->setProperty(kRetiredProperty, true);
         if (gone->kind != VxWindowKind::Control)
             w->deleteLater();
     }
@@ -950,7 +961,7 @@ CWnd *CWnd::FromHandle(HWND hwnd) {
     impl->kind = VxWindowKind::Foreign;
     impl->hwnd = hwnd;
     impl->foreignId = id;
-    if (QWidget *widget = QWidget::find(id)) {
+    if (QWidget *widget = LiveWidget(id)) {
         impl->foreignWidget = widget; // a plain widget of this process
     } else if (VxForeignWindowExists(id)) {
         impl->foreignWindow = QWindow::fromWinId(id);
@@ -991,7 +1002,7 @@ BOOL IsWindow(HWND hwnd) {
         if (it->second->m_impl && it->second->m_impl->foreignWidget)
             return TRUE;
     }
-    if (QWidget::find(id))
+    if (LiveWidget(id))
         return TRUE;
     return VxForeignWindowExists(id) ? TRUE : FALSE;
 }

@@ -1,0 +1,121 @@
+// Shared pieces of the application-shell tests: one QApplication on a
+// 1024x768 offscreen screen, a private settings folder per test, the real
+// resource table, and a recorder for message boxes.
+#pragma once
+
+#include "platform/afx/MessageBox.h"
+#include "platform/afx/Resources.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/qt/QtWindowImpl.h"
+#include "platform/qt/ScreenService.h"
+#include "res/ResourceTable.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace shelltest {
+
+inline constexpr int kScreenWidth = 1024;
+inline constexpr int kScreenHeight = 768;
+
+// The toolkit, started once per test process on a screen of known size.
+inline QApplication &App() {
+    static QApplication *app = [] {
+        static QTemporaryDir dir;
+        const QString config = dir.filePath(QStringLiteral("screen.json"));
+        QFile file(config);
+        file.open(QIODevice::WriteOnly);
+        file.write(QStringLiteral("{\"screens\":[{\"name\":\"s0\",\"x\":0,\"y\":0,\"width\":%1,"
+                                  "\"height\":%2,\"logicalDpi\":96}]}")
+                       .arg(kScreenWidth)
+                       .arg(kScreenHeight)
+                       .toUtf8());
+        file.close();
+        const QByteArray platform = "offscreen:configfile=" + config.toUtf8();
+        setenv("QT_QPA_PLATFORM", platform.constData(), 1);
+        static int argc = 1;
+        static char name[] = "vantorix";
+        static char *argv[] = {name, nullptr};
+        auto *a = new QApplication(argc, argv);
+        QApplication::setQuitOnLastWindowClosed(false);
+        AfxSetResourceHandle(VxModuleHandle(&g_vantorixResources));
+        VxRefreshScreenSurface();
+        return a;
+    }();
+    return *app;
+}
+
+// A settings folder of its own, so that no test sees another's values.
+class PrivateConfig {
+  public:
+    PrivateConfig() {
+        const char *old = std::getenv("XDG_CONFIG_HOME");
+        m_old = old ? old : "";
+        m_had = old != nullptr;
+        setenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit().constData(), 1);
+    }
+    ~PrivateConfig() {
+        if (m_had)
+            setenv("XDG_CONFIG_HOME", m_old.c_str(), 1);
+        else
+            unsetenv("XDG_CONFIG_HOME");
+    }
+    QString Path(const QString &relative) const { return m_dir.filePath(relative); }
+
+  private:
+    QTemporaryDir m_dir;
+    std::string m_old;
+    bool m_had = false;
+};
+
+struct RecordedBox {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT style;
+};
+
+// Records message boxes instead of showing them; an optional action runs
+// while the "box" is open, as the user's time in front of it.
+class BoxRecorder : public IMessageBoxService {
+  public:
+    BoxRecorder() { m_previous = VxSetMessageBoxService(this); }
+    ~BoxRecorder() override { VxSetMessageBoxService(m_previous); }
+    int Show(HWND owner, const char *text, const char *caption, UINT style) override {
+        boxes.push_back({owner, text ? text : "", caption ? caption : "", style});
+        if (whileOpen)
+            whileOpen();
+        return IDOK;
+    }
+    std::vector<RecordedBox> boxes;
+    std::function<void()> whileOpen;
+
+  private:
+    IMessageBoxService *m_previous = nullptr;
+};
+
+// Processes events until `done` holds or `ms` pass; returns `done()`.
+inline bool WaitFor(const std::function<bool()> &done, int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
+inline void Pump(int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+} // namespace shelltest
