@@ -357,31 +357,33 @@ bool PatBltRect(Dc *dc, int64_t x, int64_t y, int64_t w, int64_t h, uint8_t inde
     return true;
 }
 
-// Source and destination groups of one stretched axis: destination i takes
-// the source pixels [first[i], last[i]].
-struct AxisMap {
-    std::vector<int> first, last;
-};
-
-AxisMap MapAxis(int64_t srcCount, int64_t dstCount) {
-    AxisMap m;
-    m.first.assign(size_t(dstCount), INT32_MAX);
-    m.last.assign(size_t(dstCount), -1);
-    if (dstCount >= srcCount) {
-        // Centre sampling, exact ties to the lower source pixel.
-        for (int64_t i = 0; i < dstCount; ++i) {
-            const int s = int(((2 * i + 1) * srcCount - 1) / (2 * dstCount));
-            m.first[size_t(i)] = m.last[size_t(i)] = s;
+// One stretched axis of `src` source pixels onto `dst` destination pixels:
+// destination i takes the source pixels [first, last]. Enlarging samples at
+// centres (exact ties to the lower source pixel); shrinking sends source j to
+// destination floor(((2j + 1) dst - 1) / (2 src)). Closed forms, so only the
+// visible pixels of an axis are ever mapped, whatever its extent.
+struct Axis {
+    int64_t src, dst;
+    void Group(int64_t i, int64_t *first, int64_t *last) const {
+        using Wide = __int128;
+        if (dst >= src) {
+            *first = *last = int64_t((Wide(2 * i + 1) * src - 1) / (Wide(2) * dst));
+            return;
         }
-    } else {
-        for (int64_t j = 0; j < srcCount; ++j) {
-            const size_t d = size_t(((2 * j + 1) * dstCount - 1) / (2 * srcCount));
-            m.first[d] = std::min(m.first[d], int(j));
-            m.last[d] = std::max(m.last[d], int(j));
-        }
+        *first = FirstSource(i);
+        *last = FirstSource(i + 1) - 1;
     }
-    return m;
-}
+    // The smallest j with floor(((2j + 1) dst - 1) / (2 src)) >= i.
+    int64_t FirstSource(int64_t i) const {
+        using Wide = __int128;
+        if (i >= dst)
+            return src;
+        const Wide num = Wide(2) * src * i + 1 - dst;
+        if (num <= 0)
+            return 0;
+        return int64_t((num + Wide(2) * dst - 1) / (Wide(2) * dst));
+    }
+};
 
 } // namespace
 
@@ -509,22 +511,16 @@ BOOL StretchBlt(HDC destHandle, int x, int y, int width, int height, HDC srcHand
     const int64_t dt = std::max<int64_t>(dy, 0), dbm = std::min<int64_t>(dy + dH, db->height);
     if (dl >= dr || dt >= dbm)
         return TRUE;
-    // Bound the mapping tables: a destination far larger than its surface
-    // is only mapped where it is visible, but the tables cover the whole
-    // extent, so refuse absurd extents instead of allocating for them.
-    constexpr int64_t kMaxExtent = int64_t(1) << 24;
-    if (dW > kMaxExtent || dH > kMaxExtent || sW > kMaxExtent || sH > kMaxExtent)
-        return FALSE;
-
-    const AxisMap mx = MapAxis(sW, dW), my = MapAxis(sH, dH);
+    const Axis mx{sW, dW}, my{sH, dH};
     const int mode = (dW >= sW && dH >= sH) ? COLORONCOLOR : dst->stretchMode;
     // Source pixels outside the source surface are left out of their group;
     // a destination pixel whose group is left empty stays untouched.
-    auto clipGroup = [](const AxisMap &m, int64_t i, int64_t origin, int64_t limit, int *a,
-                        int *b) {
-        *a = int(std::max<int64_t>(m.first[size_t(i)] + origin, 0));
-        *b = int(std::min<int64_t>(m.last[size_t(i)] + origin, limit - 1));
-        return *a <= *b;
+    auto clipGroup = [](const Axis &m, int64_t i, int64_t origin, int64_t limit, int *a, int *b) {
+        int64_t first, last;
+        m.Group(i, &first, &last);
+        *a = int(std::max<int64_t>(first + origin, 0));
+        *b = int(std::min<int64_t>(last + origin, limit - 1));
+        return first + origin <= limit - 1 && last + origin >= 0 && *a <= *b;
     };
 
     std::unique_ptr<Bitmap> copy;

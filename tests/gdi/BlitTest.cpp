@@ -362,6 +362,15 @@ TEST(Stretching, MirroredAndClippedDestinations) {
     PatBlt(dst.dc, 0, 0, 8, 1, BLACKNESS);
     StretchBlt(dst.dc, -4, 0, 8, 1, src.dc, 0, 0, 4, 1, SRCCOPY);
     EXPECT_EQ(Snapshot(dst.bitmap), (std::vector<uint32_t>{12, 12, 13, 13, 0, 0, 0, 0}));
+    // An extent of 2^30 pixels of which 8 are visible: the source's two
+    // halves meet at destination 2^29, which lands on x = 4.
+    Surface two(2, 1, 32);
+    Write(two.bitmap, 0, 0, 1);
+    Write(two.bitmap, 1, 0, 2);
+    ASSERT_TRUE(StretchBlt(dst.dc, 4 - (1 << 29), 0, 1 << 30, 1, two.dc, 0, 0, 2, 1, SRCCOPY));
+    EXPECT_EQ(Snapshot(dst.bitmap), (std::vector<uint32_t>{1, 1, 1, 1, 2, 2, 2, 2}));
+    // Shrinking from a huge source extent reads only the source's pixels.
+    ASSERT_TRUE(StretchBlt(dst.dc, 0, 0, 8, 1, src.dc, -(1 << 30), 0, INT_MAX, 1, SRCCOPY));
 }
 
 } // namespace
