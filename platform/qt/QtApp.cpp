@@ -268,6 +268,7 @@ int AfxWinMain(int argc, char **argv) {
     if (app->InitInstance()) {
         CWnd *main = app->m_pMainWnd;
         if (main && IsWindow(main->GetSafeHwnd())) {
+            VxSetMainWindowHandle(main->GetSafeHwnd());
             exitCode = app->Run();
         } else {
             // Nothing runs without its main window.

@@ -5,6 +5,7 @@
 #include "platform/qt/ScreenService.h"
 
 #include "platform/afx/DialogTemplate.h"
+#include "platform/afx/MessageBox.h"
 #include "platform/afx/Resources.h"
 #include "platform/gdi/Gdi.h"
 
@@ -501,9 +502,17 @@ CDialog::~CDialog() {
 }
 
 INT_PTR CDialog::DoModal() {
-    if (!VxCreateDialogWindow(this, m_nIDTemplate, m_pParentWnd ? m_pParentWnd : (AfxGetMainWnd() != this ? AfxGetMainWnd() : nullptr))) // unowned: the main window owns it
+    if (!VxCreateDialogWindow(this, m_nIDTemplate,
+                              m_pParentWnd ? m_pParentWnd
+                                           : (AfxGetMainWnd() != this
+                                                  ? AfxGetMainWnd()
+                                                  : nullptr))) // unowned: the main window owns it
         return -1;
     const HWND self = m_hWnd;
+    // The configuration dialog is the main window: boxes of the application
+    // are owned by it.
+    if (CWinApp *app = AfxGetApp(); app && app->m_pMainWnd == this)
+        VxSetMainWindowHandle(self);
     auto alive = [this, self] { return m_hWnd == self && VxLookupHandle(self) == this; };
     m_impl->modalResult = -1;
     m_impl->modalEnded = false;

@@ -419,6 +419,8 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_QUERYNEWPALETTE:
         return FALSE;
     case WM_NCDESTROY:
+        if (VxGetMainWindowHandle() == m_hWnd)
+            VxSetMainWindowHandle(nullptr);
         // The process ends with its main window.
         if (CWinApp *app = AfxGetApp(); app && app->m_pMainWnd == this) {
             app->m_pMainWnd = nullptr;
