@@ -323,9 +323,9 @@ Rgb ShadeJet(const Sample &s) {
             return BodyFinish({0, 0, 0}).base * float(ambient + 0.75 * diffuse);
         const float fresnel = float(std::pow(1.0 - n.z, 2.0));
         Rgb glass = Mix(Rgb8(16, 34, 62), Rgb8(120, 170, 214), std::min(1.f, fresnel * 1.4f));
-        const float spec = float(std::pow(nh, 90.0));
+        const float highlight = float(std::pow(nh, 90.0));
         const float sheen = float(std::pow(nh, 12.0)) * 0.25f;
-        return glass * float(0.55 + 0.6 * diffuse) + Rgb{1, 1, 1} * (spec * 1.2f + sheen);
+        return glass * float(0.55 + 0.6 * diffuse) + Rgb{1, 1, 1} * (highlight * 1.2f + sheen);
     }
     case Material::Nozzle: {
         // Petals: fine bands around the nozzle.
@@ -339,14 +339,14 @@ Rgb ShadeJet(const Sample &s) {
     case Material::Missile: {
         const double x = MissileLocalX(s.model);
         Rgb base = Rgb8(232, 232, 226);
-        float spec = 0.4f, shine = 30.f;
+        float highlight = 0.4f, shine = 30.f;
         if (x > 0.088) {
             base = Rgb8(44, 50, 60); // seeker window
-            spec = 0.9f, shine = 60.f;
+            highlight = 0.9f, shine = 60.f;
         } else if (x > 0.030 && x < 0.046) {
             base = Rgb8(196, 36, 28); // warhead band
         }
-        f = {base, spec, shine};
+        f = {base, highlight, shine};
         break;
     }
     case Material::Flame: {
@@ -359,8 +359,8 @@ Rgb ShadeJet(const Sample &s) {
     case Material::None:
         return {};
     }
-    const float spec = float(std::pow(nh, double(f.shininess))) * f.specular;
-    return f.base * float(ambient + 0.64 * diffuse) + Rgb{1, 1, 1} * spec;
+    const float highlight = float(std::pow(nh, double(f.shininess))) * f.specular;
+    return f.base * float(ambient + 0.64 * diffuse) + Rgb{1, 1, 1} * highlight;
 }
 
 // ---- pictures ------------------------------------------------------------------------------

@@ -6,7 +6,7 @@
 
 namespace artgen {
 
-// A small, fully specified generator (splitmix64), so that every run of the
+// A small generator with a published algorithm (splitmix64), so that every run of the
 // generator makes the same choices on every platform.
 class Random {
   public:
