@@ -322,6 +322,8 @@ std::unique_ptr<Bitmap> CopyRegion(const Bitmap *src, int x, int y, int w, int h
                    : src->bpp == 8 ? size_t(w + 3) / 4 * 4
                                    : size_t(w) * 4;
     copy->bits.reset(static_cast<uint8_t *>(std::calloc(copy->stride * size_t(h) + 8, 1)));
+    if (!copy->bits)
+        return nullptr;
     for (int r = 0; r < h; ++r) {
         if (src->bpp == 1)
             ShiftMonoRow(src->Row(y + r), x, w, 0, copy->Row(r));
@@ -434,6 +436,8 @@ BOOL BitBlt(HDC destHandle, int x, int y, int width, int height, HDC srcHandle, 
     if (sb == db && csx < int(right) && int(left) < csx + cw && csy < int(bottom) &&
         int(top) < csy + ch) {
         copy = CopyRegion(sb, csx, csy, cw, ch);
+        if (!copy)
+            return FALSE;
         source = copy.get();
         csx = csy = 0;
     }
@@ -532,6 +536,8 @@ BOOL StretchBlt(HDC destHandle, int x, int y, int width, int height, HDC srcHand
         if (l >= r || t >= b)
             return TRUE;
         copy = CopyRegion(sb, int(l), int(t), int(r - l), int(b - t));
+        if (!copy)
+            return FALSE;
         source = copy.get();
         sox = sx - l;
         soy = sy - t;
