@@ -84,14 +84,18 @@ BENCHMARK(BM_ShrinkToWindow)->Unit(benchmark::kMicrosecond);
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &r : runs)
-            if (r.run_type == Run::RT_Iteration && r.iterations > 0) {
-                // The fastest repetition: the least disturbed by other work.
-                const std::string name = r.run_name.str();
-                const double t = r.GetAdjustedRealTime();
-                if (!times.count(name) || t < times[name])
-                    times[name] = t;
-            }
+        for (const Run &r : runs) {
+            // The fastest repetition (the least disturbed by other work), or
+            // the median when only aggregates are reported.
+            const bool iteration = r.run_type == Run::RT_Iteration && r.iterations > 0;
+            const bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
+            if (!iteration && !median)
+                continue;
+            const std::string name = r.run_name.str();
+            const double t = r.GetAdjustedRealTime();
+            if (median || !times.count(name) || t < times[name])
+                times[name] = t;
+        }
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, double> times;
