@@ -22,7 +22,7 @@ inline void Put32(Bytes &b, size_t at, uint32_t v) {
         b[at + size_t(i)] = uint8_t(v >> (8 * i));
 }
 
-struct DibSpec {
+struct DibLayout {
     int width = 4;
     int height = 3; // rows of the image; stored negated when topDown
     int bitCount = 8;
@@ -43,7 +43,7 @@ inline size_t Stride(int width, int bpp) {
     return (size_t(width) * size_t(bpp) + 31) / 32 * 4;
 }
 
-inline Bytes EncodeRows(const DibSpec &s) {
+inline Bytes EncodeRows(const DibLayout &s) {
     const size_t stride = Stride(s.width, s.bitCount);
     Bytes bits(stride * size_t(s.height), 0);
     for (int y = 0; y < s.height; ++y) {
@@ -77,7 +77,7 @@ inline Bytes EncodeRows(const DibSpec &s) {
 }
 
 // Header, masks (after a 40-byte header or inside a larger one), table, bits.
-inline Bytes PackedDib(const DibSpec &s) {
+inline Bytes PackedDib(const DibLayout &s) {
     Bytes out(s.headerSize, 0);
     Put32(out, 0, s.headerSize);
     if (s.headerSize == 12) {
@@ -111,7 +111,7 @@ inline Bytes PackedDib(const DibSpec &s) {
 
 // A bitmap file: the 14-byte file header, then the packed DIB. `gap` extra
 // bytes sit between the table and the bits, named by bfOffBits.
-inline Bytes BitmapFile(const DibSpec &s, size_t gap = 0) {
+inline Bytes BitmapFile(const DibLayout &s, size_t gap = 0) {
     const Bytes dib = PackedDib(s);
     const size_t bitsSize = s.compressed.empty() ? EncodeRows(s).size() : s.compressed.size();
     const size_t headerAndTable = dib.size() - bitsSize;

@@ -16,49 +16,49 @@ using namespace dibtest;
 
 namespace {
 
-// The colour the spec's pixel function stands for, worked out from the
+// The colour the layout's pixel function stands for, worked out from the
 // format's own definition.
-using Expect = std::function<uint32_t(const DibSpec &, int, int)>;
+using Expect = std::function<uint32_t(const DibLayout &, int, int)>;
 
-uint32_t FromTable(const DibSpec &s, int x, int y) {
+uint32_t FromTable(const DibLayout &s, int x, int y) {
     const uint32_t i = s.pixel(x, y);
     const size_t count = s.clrUsed ? s.clrUsed : size_t(1) << s.bitCount;
     return i < count && i < s.table.size() ? RgbOfQuad(s.table[i]) : 0;
 }
-uint32_t Direct(const DibSpec &s, int x, int y) {
+uint32_t Direct(const DibLayout &s, int x, int y) {
     return s.pixel(x, y) & 0xFFFFFF;
 }
-uint32_t From555(const DibSpec &s, int x, int y) {
+uint32_t From555(const DibLayout &s, int x, int y) {
     const uint32_t v = s.pixel(x, y);
     auto widen = [](uint32_t c) { return (c << 3) | (c >> 2); };
     return widen(v >> 10 & 31) << 16 | widen(v >> 5 & 31) << 8 | widen(v & 31);
 }
-uint32_t From565(const DibSpec &s, int x, int y) {
+uint32_t From565(const DibLayout &s, int x, int y) {
     const uint32_t v = s.pixel(x, y);
     auto widen5 = [](uint32_t c) { return (c << 3) | (c >> 2); };
     auto widen6 = [](uint32_t c) { return (c << 2) | (c >> 4); };
     return widen5(v >> 11 & 31) << 16 | widen6(v >> 5 & 63) << 8 | widen5(v & 31);
 }
-uint32_t From101010(const DibSpec &s, int x, int y) {
+uint32_t From101010(const DibLayout &s, int x, int y) {
     const uint32_t v = s.pixel(x, y);
     return (v >> 22 & 0xFF) << 16 | (v >> 12 & 0xFF) << 8 | (v >> 2 & 0xFF);
 }
 
 struct Variant {
     std::string name;
-    DibSpec spec;
+    DibLayout layout;
     Expect expect;
 };
 
 std::vector<Variant> Variants() {
     std::vector<Variant> v;
-    DibSpec base;
+    DibLayout base;
     base.width = 13; // odd widths exercise row padding and partial bytes
     base.height = 5;
-    auto add = [&](const std::string &name, DibSpec s, Expect e) {
+    auto add = [&](const std::string &name, DibLayout s, Expect e) {
         v.push_back(Variant{name, std::move(s), std::move(e)});
     };
-    DibSpec s = base;
+    DibLayout s = base;
     s.bitCount = 1;
     s.table = GreyTable(2);
     s.pixel = [](int x, int y) { return uint32_t((x * 3 + y) % 2); };
@@ -72,10 +72,10 @@ std::vector<Variant> Variants() {
     s.table = GreyTable(256);
     s.pixel = [](int x, int y) { return uint32_t((x * 19 + y * 7) % 256); };
     add("8 bpp", s, FromTable);
-    DibSpec top = s;
+    DibLayout top = s;
     top.topDown = true;
     add("8 bpp top-down", top, FromTable);
-    DibSpec few = s;
+    DibLayout few = s;
     few.clrUsed = 20;
     few.table = GreyTable(20);
     add("8 bpp with 20 colours, higher indices black", few, FromTable);
@@ -83,13 +83,13 @@ std::vector<Variant> Variants() {
     s.bitCount = 24;
     s.pixel = [](int x, int y) { return uint32_t(x * 0x131313 + y * 0x0A0B0C) & 0xFFFFFF; };
     add("24 bpp", s, Direct);
-    DibSpec v4 = s;
+    DibLayout v4 = s;
     v4.headerSize = 108;
     add("24 bpp, V4 header", v4, Direct);
-    DibSpec v5 = s;
+    DibLayout v5 = s;
     v5.headerSize = 124;
     add("24 bpp, V5 header", v5, Direct);
-    DibSpec s32 = s;
+    DibLayout s32 = s;
     s32.bitCount = 32;
     s32.pixel = [](int x, int y) { return 0xFF000000u | uint32_t(x * 0x050607 + y * 0x111111); };
     add("32 bpp, unused byte set", s32, Direct);
@@ -97,26 +97,26 @@ std::vector<Variant> Variants() {
     s.bitCount = 16;
     s.pixel = [](int x, int y) { return uint32_t(x * 2467 + y * 1031) & 0x7FFF; };
     add("16 bpp 555", s, From555);
-    DibSpec s565 = s;
+    DibLayout s565 = s;
     s565.compression = BI_BITFIELDS;
     s565.masks = {0xF800, 0x07E0, 0x001F};
     s565.pixel = [](int x, int y) { return uint32_t(x * 4099 + y * 777) & 0xFFFF; };
     add("16 bpp bit fields 565", s565, From565);
-    DibSpec in5 = s565;
+    DibLayout in5 = s565;
     in5.headerSize = 124;
     add("16 bpp bit fields in a V5 header", in5, From565);
-    DibSpec ten = base;
+    DibLayout ten = base;
     ten.bitCount = 32;
     ten.compression = BI_BITFIELDS;
     ten.masks = {0x3FF00000, 0x000FFC00, 0x000003FF};
     ten.pixel = [](int x, int y) { return uint32_t(x * 0x1234567 + y * 0x89ABC) & 0x3FFFFFFF; };
     add("32 bpp bit fields 10-10-10", ten, From101010);
-    DibSpec core = base;
+    DibLayout core = base;
     core.headerSize = 12;
     core.table = GreyTable(256);
     core.pixel = [](int x, int y) { return uint32_t(x + 20 * y); };
     add("8 bpp core header", core, FromTable);
-    DibSpec core24 = core;
+    DibLayout core24 = core;
     core24.bitCount = 24;
     core24.table.clear();
     core24.pixel = [](int x, int y) { return uint32_t(0xA0B0C0 + x - y); };
@@ -127,17 +127,17 @@ std::vector<Variant> Variants() {
 TEST(DibDecoder, ReadsEveryVariantAsFileAndPackedDib) {
     for (const Variant &v : Variants())
         for (int asFile = 0; asFile < 2; ++asFile) {
-            const Bytes bytes = asFile ? BitmapFile(v.spec, 6) : PackedDib(v.spec);
+            const Bytes bytes = asFile ? BitmapFile(v.layout, 6) : PackedDib(v.layout);
             VxDibImage img;
             const char *why = "";
             ASSERT_TRUE(asFile ? VxDecodeBitmapFile(bytes.data(), bytes.size(), &img, &why)
                                : VxDecodePackedDib(bytes.data(), bytes.size(), &img, &why))
                 << v.name << (asFile ? " file: " : " packed: ") << why;
-            ASSERT_EQ(img.width, v.spec.width) << v.name;
-            ASSERT_EQ(img.height, v.spec.height) << v.name;
+            ASSERT_EQ(img.width, v.layout.width) << v.name;
+            ASSERT_EQ(img.height, v.layout.height) << v.name;
             for (int y = 0; y < img.height; ++y)
                 for (int x = 0; x < img.width; ++x)
-                    ASSERT_EQ(img.Rgb(x, y), v.expect(v.spec, x, y))
+                    ASSERT_EQ(img.Rgb(x, y), v.expect(v.layout, x, y))
                         << v.name << (asFile ? " file" : " packed") << " at " << x << "," << y;
         }
 }
@@ -155,7 +155,7 @@ Bytes Rle8Stream() {
 }
 
 TEST(DibDecoder, RunLengthEncodings) {
-    DibSpec s;
+    DibLayout s;
     s.width = 8;
     s.height = 4;
     s.compression = BI_RLE8;
@@ -200,7 +200,7 @@ struct Broken {
 
 std::vector<Broken> Corpus() {
     std::vector<Broken> c;
-    DibSpec good;
+    DibLayout good;
     good.width = 6;
     good.height = 4;
     good.table = GreyTable(256);
@@ -253,13 +253,13 @@ std::vector<Broken> Corpus() {
     variant(
         "packed: header only", [](Bytes &b) { b.resize(40); }, false);
 
-    DibSpec rle;
+    DibLayout rle;
     rle.width = 8;
     rle.height = 4;
     rle.compression = BI_RLE8;
     rle.table = GreyTable(256);
     auto rleCase = [&](const std::string &name, Bytes stream, bool topDown = false) {
-        DibSpec s = rle;
+        DibLayout s = rle;
         s.compressed = stream;
         s.sizeImage = DWORD(stream.size());
         s.topDown = topDown;
@@ -270,11 +270,11 @@ std::vector<Broken> Corpus() {
     rleCase("RLE pair cut short", {4, 1, 0});
     rleCase("RLE top-down", Rle8Stream(), true);
 
-    DibSpec fields;
+    DibLayout fields;
     fields.bitCount = 16;
     fields.compression = BI_BITFIELDS;
     auto maskCase = [&](const std::string &name, std::vector<uint32_t> masks) {
-        DibSpec s = fields;
+        DibLayout s = fields;
         s.masks = masks;
         c.push_back(Broken{name, BitmapFile(s), true});
     };
@@ -322,7 +322,7 @@ TEST(DibDecoder, LoadImageRejectsBrokenFilesAndKeepsGoodOnes) {
 }
 
 TEST(DibDecoder, SetDibitsWritesTheScanLinesItIsGiven) {
-    DibSpec s;
+    DibLayout s;
     s.width = 3;
     s.height = 4;
     s.table = GreyTable(256);
@@ -348,7 +348,7 @@ TEST(DibDecoder, SetDibitsWritesTheScanLinesItIsGiven) {
 TEST(DibDecoder, SetDibitsStaysInsideGlobalMemory) {
     // A DIB in global memory whose header claims more rows than the block
     // holds: the conversion refuses instead of reading past the block.
-    DibSpec s;
+    DibLayout s;
     s.width = 64;
     s.height = 64;
     s.table = GreyTable(256);

@@ -48,8 +48,8 @@ constexpr WORD kSprite = 2500, kGrey4 = 10, kMono = 11, kGrey8 = 12, kUsed236 = 
 // A 23x9 sprite over the sprite table: a key-coloured frame, a body of image
 // colours, one pixel of a second entry equal to the key colour and one pixel
 // one step away from it.
-DibSpec SpriteSpec() {
-    DibSpec s;
+DibLayout SpriteLayout() {
+    DibLayout s;
     s.width = 23;
     s.height = 9;
     s.bitCount = 8;
@@ -94,26 +94,26 @@ struct Module {
 Module &TestModule() {
     static Module m = [] {
         Module m;
-        m.Add(kSprite, PackedDib(SpriteSpec()));
-        DibSpec grey4;
+        m.Add(kSprite, PackedDib(SpriteLayout()));
+        DibLayout grey4;
         grey4.bitCount = 4;
         grey4.table = GreyTable(16);
         m.Add(kGrey4, PackedDib(grey4));
-        DibSpec mono;
+        DibLayout mono;
         mono.bitCount = 1;
         mono.table = GreyTable(2);
         m.Add(kMono, PackedDib(mono));
-        DibSpec grey8;
+        DibLayout grey8;
         grey8.table = GreyTable(256);
         m.Add(kGrey8, PackedDib(grey8));
-        DibSpec used;
+        DibLayout used;
         used.clrUsed = 236;
         used.table = GreyTable(236);
         m.Add(kUsed236, PackedDib(used));
-        DibSpec used4 = used;
+        DibLayout used4 = used;
         used4.bitCount = 4;
         m.Add(kUsed236At4, PackedDib(used4));
-        DibSpec rgb;
+        DibLayout rgb;
         rgb.bitCount = 24;
         rgb.pixel = [](int x, int y) { return uint32_t(x * 0x100000 + y * 0x30 + 7); };
         m.Add(kTrue24, PackedDib(rgb));
@@ -248,10 +248,10 @@ TEST_F(PaletteBitmap, PlainPathMakesADisplayBitmapWithoutPalette) {
     EXPECT_EQ(bm.bmWidth, 23);
     EXPECT_EQ(bm.bmHeight, 9);
     EXPECT_EQ(bm.bmBitsPixel, 32);
-    const DibSpec spec = SpriteSpec();
+    const DibLayout layout = SpriteLayout();
     for (int y = 0; y < 9; ++y)
         for (int x = 0; x < 23; ++x) {
-            const uint32_t rgb = RgbOfQuad(spec.table[spec.pixel(x, y)]);
+            const uint32_t rgb = RgbOfQuad(layout.table[layout.pixel(x, y)]);
             ASSERT_EQ(VxPixelColour(bitmap, x, y), RGB(BYTE(rgb >> 16), BYTE(rgb >> 8), BYTE(rgb)))
                 << x << "," << y;
         }
@@ -260,41 +260,42 @@ TEST_F(PaletteBitmap, PlainPathMakesADisplayBitmapWithoutPalette) {
 TEST_F(PaletteBitmap, FileLoadsGiveDibSectionsByNameAndNoPalette) {
     struct Row {
         const char *name;
-        DibSpec spec;
+        DibLayout layout;
     };
-    DibSpec eight;
+    DibLayout eight;
     eight.width = 5;
     eight.table = GreyTable(256);
-    DibSpec four = eight;
+    DibLayout four = eight;
     four.bitCount = 4;
     four.table = GreyTable(16);
-    DibSpec mono = eight;
+    DibLayout mono = eight;
     mono.bitCount = 1;
     mono.table = GreyTable(2);
     mono.pixel = [](int x, int y) { return uint32_t((x + y) & 1); };
-    DibSpec rgb = eight;
+    DibLayout rgb = eight;
     rgb.bitCount = 24;
     rgb.table.clear();
     rgb.pixel = [](int x, int y) { return uint32_t(0x102030 * (x + 1) + y); };
     const Row rows[] = {{"8 bpp", eight}, {"4 bpp", four}, {"1 bpp", mono}, {"24 bpp", rgb}};
     for (const Row &row : rows) {
-        const std::string path = TempFile(BitmapFile(row.spec));
+        const std::string path = TempFile(BitmapFile(row.layout));
         MessageRecorder messages;
         CPaletteBitmap bitmap;
         ASSERT_TRUE(bitmap.LoadFromFile(path.c_str())) << row.name;
         EXPECT_TRUE(messages.texts.empty()) << row.name;
         EXPECT_EQ(bitmap.GetPalette(), nullptr) << row.name;
         EXPECT_STREQ(bitmap.m_szFileName, path.c_str()) << row.name;
-        EXPECT_EQ(GlobalSize(bitmap.m_hDib), BitmapFile(row.spec).size()) << row.name;
+        EXPECT_EQ(GlobalSize(bitmap.m_hDib), BitmapFile(row.layout).size()) << row.name;
         BITMAP bm{};
         bitmap.GetObject(sizeof bm, &bm);
         EXPECT_NE(bm.bmBits, nullptr) << row.name << ": a DIB section";
-        EXPECT_EQ(bm.bmWidth, row.spec.width) << row.name;
-        EXPECT_EQ(bm.bmHeight, row.spec.height) << row.name;
-        for (int y = 0; y < row.spec.height; ++y)
-            for (int x = 0; x < row.spec.width; ++x) {
-                const uint32_t v = row.spec.pixel(x, y);
-                const uint32_t rgbWant = row.spec.bitCount == 24 ? v : RgbOfQuad(row.spec.table[v]);
+        EXPECT_EQ(bm.bmWidth, row.layout.width) << row.name;
+        EXPECT_EQ(bm.bmHeight, row.layout.height) << row.name;
+        for (int y = 0; y < row.layout.height; ++y)
+            for (int x = 0; x < row.layout.width; ++x) {
+                const uint32_t v = row.layout.pixel(x, y);
+                const uint32_t rgbWant =
+                    row.layout.bitCount == 24 ? v : RgbOfQuad(row.layout.table[v]);
                 ASSERT_EQ(VxPixelColour(bitmap, x, y),
                           RGB(BYTE(rgbWant >> 16), BYTE(rgbWant >> 8), BYTE(rgbWant)))
                     << row.name << " at " << x << "," << y;
@@ -304,7 +305,7 @@ TEST_F(PaletteBitmap, FileLoadsGiveDibSectionsByNameAndNoPalette) {
 }
 
 TEST_F(PaletteBitmap, BadFileLoadsFailQuietly) {
-    DibSpec good;
+    DibLayout good;
     Bytes cut = BitmapFile(good);
     cut.resize(cut.size() - 3);
     const std::string truncated = TempFile(cut);
@@ -400,7 +401,7 @@ CPaletteBitmap *BuildMask(CPaletteBitmap &sprite, COLORREF key) {
 }
 
 bool IsKey(int x, int y) {
-    const uint32_t index = SpriteSpec().pixel(x, y);
+    const uint32_t index = SpriteLayout().pixel(x, y);
     return index == 2 || index == 100;
 }
 
@@ -474,14 +475,14 @@ TEST_F(PaletteBitmap, PalettePathHoldsTheRealisedIndicesOfItsColours) {
     ASSERT_TRUE(sprite.LoadBitmap(MAKEINTRESOURCE(kSprite), TRUE, Module()));
     RGBQUAD sys[256];
     VxGetSystemPalette(sys);
-    const DibSpec spec = SpriteSpec();
+    const DibLayout layout = SpriteLayout();
     VxBitmapView view{};
     ASSERT_TRUE(VxGetBitmapView(sprite, &view));
     ASSERT_EQ(view.bitsPixel, 8);
     for (int y = 0; y < 9; ++y)
         for (int x = 0; x < 23; ++x) {
             const BYTE index = view.pixels[y * view.stride + x];
-            const RGBQUAD want = spec.table[spec.pixel(x, y)];
+            const RGBQUAD want = layout.table[layout.pixel(x, y)];
             ASSERT_EQ(RgbOfQuad(sys[index]), RgbOfQuad(want)) << x << "," << y;
         }
     // The VGA colours collapse onto the static entries.
