@@ -36,13 +36,6 @@ WaveError CheckFormat(const WaveFormat &f) {
 
 } // namespace
 
-size_t RiffImageSize(const void *header8) {
-    const BYTE *p = static_cast<const BYTE *>(header8);
-    if (!p || !Tag(p, "RIFF"))
-        return 0;
-    return size_t(Le32(p + 4)) + 8;
-}
-
 WaveError ParseWave(const void *image, size_t size, WaveSound *out) {
     const BYTE *base = static_cast<const BYTE *>(image);
     if (!base || size < kRiffHeader)

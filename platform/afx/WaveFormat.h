@@ -47,10 +47,6 @@ struct WaveSound {
     DWORD sampleBytes = 0; // whole frames only: a trailing partial frame is dropped
 
     DWORD FrameCount() const { return format.blockAlign ? sampleBytes / format.blockAlign : 0; }
-    // Length in milliseconds, rounded down.
-    DWORD DurationMs() const {
-        return format.sampleRate ? DWORD(uint64_t(FrameCount()) * 1000 / format.sampleRate) : 0;
-    }
 };
 
 // Parses a RIFF wave image of `size` bytes. Chunks may come in any order;
@@ -59,9 +55,5 @@ struct WaveSound {
 // first "data" chunk count. Bytes after the RIFF form are ignored. On success
 // fills `out` and returns WaveError::None; otherwise `out` is left untouched.
 WaveError ParseWave(const void *image, size_t size, WaveSound *out);
-
-// The bytes a RIFF image says it occupies (8 + the RIFF size), or 0 when the
-// first 8 bytes are not a RIFF header.
-size_t RiffImageSize(const void *header8);
 
 const char *WaveErrorName(WaveError error);

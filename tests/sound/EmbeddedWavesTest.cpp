@@ -38,7 +38,6 @@ TEST(EmbeddedWaves, EachParsesToItsRoleAndPlays) {
         WaveSound w;
         ASSERT_EQ(ParseWave(image, size, &w), WaveError::None)
             << WaveErrorName(ParseWave(image, size, &w));
-        EXPECT_EQ(RiffImageSize(image), size) << "the RIFF size disagrees with the resource";
         EXPECT_EQ(w.format.sampleRate, r.rate);
         EXPECT_EQ(w.format.byteRate, r.rate);
         EXPECT_EQ(w.format.bitsPerSample, 8);

@@ -1,7 +1,7 @@
 // A real play: a private PulseAudio server with a null sink is started for the
-// test, a wave is played through the Qt output, and the sink's monitor is
-// recorded to show that the sound reached the server (and that a stop
-// silences it). Skips when PulseAudio is not installed.
+// test, waves are played through the Qt output, and the sink's monitor is
+// recorded to show that a sound reaches the server once and whole, and that a
+// stop or a new sound cuts it off. Skips when PulseAudio is not available.
 #include "platform/qt/QtSoundOutput.h"
 #include "tests/sound/SoundDoubles.h"
 
@@ -23,7 +23,8 @@ using namespace wavetest;
 namespace {
 
 constexpr int kCaptureRate = 22050;
-// The test waves swing +-64 around the 8-bit midpoint: about +-8000 at 16 bits.
+// The test waves swing 64 either side of the 8-bit midpoint, about 16000 at
+// 16 bits; the silent null sink records zeros.
 constexpr int kLoud = 2000;
 
 // Runs a helper program to its end, never longer than `timeoutMs`.

@@ -118,22 +118,20 @@ TEST(PlaySound, PassesTheParsedSoundAndTheOutputsAnswer) {
     EXPECT_FALSE(PlaySoundA(AsSound(module.Image(0)), nullptr, kMemoryAsync));
 }
 
-TEST(PlaySound, WithoutAnOutputNothingHappens) {
+TEST(PlaySound, StopsAndPlaysWithAndWithoutAnOutput) {
     TestWaveModule module;
+    {
+        ScopedRecorder rec;
+        module.Label(rec.output);
+        EXPECT_TRUE(sndPlaySoundA(nullptr, 0));
+        EXPECT_TRUE(sndPlaySoundA(AsSound(module.Image(3)), SND_ASYNC | SND_MEMORY));
+        EXPECT_EQ(rec.output.calls, (Calls{"stop", "play 3002"}));
+    }
     ISoundOutput *previous = VxSetSoundOutput(nullptr);
     EXPECT_FALSE(PlaySoundA(AsSound(module.Image(1)), nullptr, kMemoryAsync));
     EXPECT_TRUE(PlaySoundA(nullptr, nullptr, 0));
     EXPECT_TRUE(sndPlaySoundA(nullptr, 0));
     VxSetSoundOutput(previous);
-}
-
-TEST(PlaySound, SndPlaySoundStopsOnNullAndPlaysFromTheCurrentModule) {
-    TestWaveModule module;
-    ScopedRecorder rec;
-    module.Label(rec.output);
-    EXPECT_TRUE(sndPlaySoundA(nullptr, 0));
-    EXPECT_TRUE(sndPlaySoundA(AsSound(module.Image(3)), SND_ASYNC | SND_MEMORY));
-    EXPECT_EQ(rec.output.calls, (Calls{"stop", "play 3002"}));
 }
 
 // WavePlayer: each row starts from a fresh player and runs a short script:

@@ -172,17 +172,3 @@ TEST(WaveParse, EveryTruncationIsRejected) {
     EXPECT_EQ(ParseWave(good.data(), good.size(), &w), WaveError::None);
     EXPECT_EQ(ParseWave(nullptr, 100, &w), WaveError::TooShort);
 }
-
-TEST(WaveParse, RiffImageSizeReadsTheHeader) {
-    const Bytes good = SimpleWave({}, Square8(10));
-    EXPECT_EQ(RiffImageSize(good.data()), good.size());
-    EXPECT_EQ(RiffImageSize("RIFX\0\0\0\0"), 0u);
-    EXPECT_EQ(RiffImageSize(nullptr), 0u);
-}
-
-TEST(WaveParse, DurationFollowsRateAndFrames) {
-    WaveSound w;
-    const Bytes img = SimpleWave({1, 1, 11025, 8}, Square8(36664));
-    ASSERT_EQ(ParseWave(img.data(), img.size(), &w), WaveError::None);
-    EXPECT_EQ(w.DurationMs(), 3325u); // 36664 / 11025 s
-}
