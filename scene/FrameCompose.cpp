@@ -68,8 +68,19 @@ void CSceneWnd::ComposeFrame() {
     work.CreateCompatibleDC(window);
     CBitmap *oldWork = work.SelectObject(m_pWork);
 
-    // 4. Start from the background.
-    work.BitBlt(0, 0, m_cxScreen, m_cyScreen, &background, 0, 0, SRCCOPY);
+    // 4. Start from the background. The first frame copies all of it; after
+    // that the work surface differs from the background only where the last
+    // frame drew, so restoring those areas gives the same frame for a
+    // fraction of the copying.
+    if (!m_bWorkPrimed) {
+        work.BitBlt(0, 0, m_cxScreen, m_cyScreen, &background, 0, 0, SRCCOPY);
+        m_bWorkPrimed = TRUE;
+    } else {
+        for (const RECT &r : m_rcWorkDrawn)
+            if (!IsRectEmpty(&r))
+                work.BitBlt(r.left, r.top, r.right - r.left, r.bottom - r.top, &background, r.left,
+                            r.top, SRCCOPY);
+    }
 
     // 5. The jet rectangle; its image goes into the sprite context.
     RECT jet;
@@ -130,10 +141,14 @@ void CSceneWnd::ComposeFrame() {
     background.DeleteDC();
     ReleaseDC(window);
 
-    // 14. Remember this frame for the next one's dirty rectangle.
+    // 14. Remember this frame for the next one's dirty rectangle, and what it
+    // drew over the background in the work surface.
     m_rcPrevJet = jet;
     m_rcPrevShadow = shadow;
     m_rcPrevExplosion = explosion;
+    m_rcWorkDrawn[0] = jet;
+    m_rcWorkDrawn[1] = shadow;
+    m_rcWorkDrawn[2] = explosion;
 }
 
 RECT CSceneWnd::DrawShadow(CDC *window, CDC *work) {

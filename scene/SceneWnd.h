@@ -124,6 +124,14 @@ class CSceneWnd : public CWnd {
     BOOL m_bPasswordActive = FALSE;
     BOOL m_bAutoDelete = FALSE;
 
+    // Frame composition's own bookkeeping: whether the work surface has been
+    // filled from the background yet, and the three areas (jet, shadow,
+    // explosion) the last frame drew over the background in it. Restoring
+    // only those keeps every frame identical to one built on a fresh copy of
+    // the whole background.
+    BOOL m_bWorkPrimed = FALSE;
+    RECT m_rcWorkDrawn[3]{};
+
     // Process-wide state.
     static BOOL s_bSpritesLoaded;
     static BOOL s_bFirstFrame;

@@ -182,6 +182,7 @@ TEST(FrameCompose, WindowMatchesTheComposedFrameAfterEveryTick) {
         setup.seed = 4242;
         setup.reliability = 8;
         setup.screen = Pattern;
+        setup.realResources = true;
         SceneHarness h(setup);
         CSceneWnd *s = h.scene();
         int ticks = 0, mismatches = 0, missileRuns = 0;
@@ -202,6 +203,36 @@ TEST(FrameCompose, WindowMatchesTheComposedFrameAfterEveryTick) {
         }
         EXPECT_GE(s->m_nPassCount, 6) << depth << " bits";
         EXPECT_GE(missileRuns, 1) << depth << " bits: the run included a missile run";
+    }
+}
+
+TEST(FrameCompose, RestoringChangedAreasMatchesAFullCopy) {
+    // Each frame restores only what the last one drew over the background.
+    // Composing the same state again from a full copy of the background must
+    // give the same frame, over passes with explosions and scorch marks.
+    for (int depth : {32, 8}) {
+        SceneSetup setup;
+        setup.depth = depth;
+        setup.seed = 31337;
+        setup.reliability = 10;
+        setup.screen = Pattern;
+        setup.realResources = true; // frames that differ from one another
+        SceneHarness h(setup);
+        CSceneWnd *s = h.scene();
+        int ticks = 0, differing = 0, burned = 0;
+        while (s->m_nPassCount < 5 && ticks < 2000) {
+            if (!h.Step())
+                continue;
+            ++ticks;
+            burned += s->m_nExplosionFrame == 7;
+            const QImage restored = h.WorkImage();
+            s->m_bWorkPrimed = FALSE; // the next composition copies everything
+            s->ComposeFrame();
+            if (restored != h.WorkImage() && ++differing <= 3)
+                ADD_FAILURE() << depth << " bits: tick " << ticks << " differs from a full copy";
+        }
+        EXPECT_EQ(differing, 0) << depth << " bits";
+        EXPECT_GE(burned, 1) << depth << " bits: a scorch mark was burned in";
     }
 }
 

@@ -39,6 +39,13 @@ int Fail(const QString &message) {
     return 2;
 }
 
+QString Sha256(const QImage &image) {
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    return QString(QCryptographicHash::hash(QByteArrayView(rgb.constBits(), rgb.sizeInBytes()),
+                                            QCryptographicHash::Sha256)
+                       .toHex());
+}
+
 QImage ContactSheet(const QList<QPair<int, QImage>> &frames, int columns, int thumbWidth) {
     if (frames.isEmpty())
         return {};
@@ -92,13 +99,19 @@ int main(int argc, char **argv) {
     const QCommandLineOption sheet("sheet", "Write a contact sheet of the kept frames.", "file");
     const QCommandLineOption columns("columns", "Contact sheet columns.", "n", "6");
     const QCommandLineOption thumb("thumb", "Contact sheet thumbnail width.", "px", "256");
-    const QCommandLineOption hashes("hashes", "Write 'tick sha256' per kept frame.", "file");
+    const QCommandLineOption window(
+        "window", "Window size when not the whole screen (the frame is then scaled into it).",
+        "WxH");
+    const QCommandLineOption hashes("hashes",
+                                    "Write 'tick window-sha256 work-sha256' per kept frame (the "
+                                    "window's pixels and the composed frame's).",
+                                    "file");
     const QCommandLineOption realtime(
         "realtime", "Run with the real timers for this many seconds and report the CPU share.",
         "seconds");
     const QCommandLineOption speed("speed", "Speed setting for --realtime.", "n", "10");
     cli.addOptions({size, seed, ticks, reliability, depth, background, tile, desktopColour, out,
-                    every, sheet, columns, thumb, hashes, realtime, speed});
+                    every, sheet, columns, thumb, window, hashes, realtime, speed});
     cli.process(app);
 
     vxrec::VirtualSceneOptions o;
@@ -113,6 +126,12 @@ int main(int argc, char **argv) {
     if (o.depth != 32 && o.depth != 8)
         return Fail("--depth is 32 or 8");
     o.resources = VxModuleHandle(&g_vantorixResources);
+    if (cli.isSet(window)) {
+        const QStringList ww = cli.value(window).split('x');
+        if (ww.size() != 2 || ww[0].toInt() < 1 || ww[1].toInt() < 1)
+            return Fail("--window wants WxH, for example 320x240");
+        o.windowRect = {0, 0, ww[0].toInt(), ww[1].toInt()};
+    }
 
     // The desktop settings the wallpaper comes from, in a folder of our own.
     QTemporaryDir config;
@@ -181,12 +200,12 @@ int main(int argc, char **argv) {
             if (cli.isSet(out))
                 frame.save(QDir(cli.value(out))
                                .filePath(QString("frame-%1.png").arg(tick, 4, 10, QChar('0'))));
-            if (hashFile.isOpen()) {
-                const QByteArray digest =
-                    QCryptographicHash::hash(QByteArrayView(frame.constBits(), frame.sizeInBytes()),
-                                             QCryptographicHash::Sha256);
-                hashFile.write(QString("%1 %2\n").arg(tick).arg(QString(digest.toHex())).toUtf8());
-            }
+            if (hashFile.isOpen())
+                hashFile.write(QString("%1 %2 %3\n")
+                                   .arg(tick)
+                                   .arg(Sha256(frame))
+                                   .arg(Sha256(scene.WorkImage()))
+                                   .toUtf8());
             if (cli.isSet(sheet))
                 kept.append({tick, frame});
         }
