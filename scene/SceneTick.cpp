@@ -84,7 +84,7 @@ void CSceneWnd::Tick() {
     ComposeFrame();
 
     // 9. Off-screen tests, in screen pixels, against the row now flying.
-    // The screen height plays no part: a pass only ever leaves at the top.
+    // No pass leaves through the bottom edge, so the screen height plays no part.
     const int W = m_cxScreen;
     const bool validRow = m_nKind >= 0 && m_nKind < 16;
     const int w = validRow ? m_jets[m_nKind].cxJet : 0;

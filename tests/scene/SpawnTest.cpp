@@ -198,28 +198,6 @@ TEST(PassSpawn, EntryPointsKeepTheJetWhollyAcrossTheScreen) {
     EXPECT_EQ(maxClimb, 70) << "climb speed of kind 2";
 }
 
-TEST(PassSpawn, ResetsThePassButKeepsTheLastExplosion) {
-    SceneHarness h(SceneSetup{});
-    CSceneWnd *s = h.scene();
-    s->m_nExplosionFrame = 5;
-    s->m_bMissileRun = TRUE;
-    s->m_bExploded = TRUE;
-    s->m_rcPrevJet = {1, 2, 3, 4};
-    s->m_rcPrevShadow = {5, 6, 7, 8};
-    s->m_rcPrevExplosion = {10, 20, 210, 220};
-    s->m_xExplosion = 10;
-    s->m_yExplosion = 20;
-    s->SpawnPass();
-    EXPECT_EQ(s->m_nExplosionFrame, -1);
-    EXPECT_FALSE(s->m_bMissileRun);
-    EXPECT_FALSE(s->m_bExploded);
-    EXPECT_TRUE(IsRectEmpty(&s->m_rcPrevJet));
-    EXPECT_TRUE(IsRectEmpty(&s->m_rcPrevShadow));
-    EXPECT_EQ(s->m_rcPrevExplosion.right, 210) << "the explosion's rectangle is not reset";
-    EXPECT_EQ(s->m_xExplosion, 10);
-    EXPECT_EQ(s->m_yExplosion, 20);
-}
-
 TEST(PassSpawn, TinyScreenSpawnsWithoutDividingByZero) {
     // A screen smaller than the sprites leaves no room for a random
     // position; the spawn still takes its draws and places the jet at 0.
