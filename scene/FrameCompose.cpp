@@ -42,7 +42,10 @@ bool Drawable(const CPaletteBitmap *image, int w, int h) {
 } // namespace
 
 void CSceneWnd::ComposeFrame() {
-    if (m_pBackground == nullptr || m_pWork == nullptr)
+    // Nothing to compose in without both surfaces (a screen too large to
+    // allocate leaves them without bitmaps).
+    if (m_pBackground == nullptr || m_pWork == nullptr ||
+        m_pBackground->GetSafeHandle() == nullptr || m_pWork->GetSafeHandle() == nullptr)
         return;
     const JetSprite &row = m_nKind >= 0 && m_nKind < 16 ? m_jets[m_nKind] : kNoSprite;
 
@@ -51,6 +54,8 @@ void CSceneWnd::ComposeFrame() {
 
     // 2. The window's DC, with the scene palette in the background.
     CDC *window = GetDC();
+    if (window == nullptr)
+        return; // no window to draw to
     CPalette *oldPalette = nullptr;
     const bool paletteSelected = m_pScenePalette != nullptr;
     if (paletteSelected) {

@@ -79,6 +79,8 @@ void CSceneWnd::PrepareBackground() {
     // 1. The screen's DC is the model for both surfaces.
     CWnd *desktop = CWnd::GetDesktopWindow();
     CDC *reference = desktop->GetDC();
+    if (reference == nullptr)
+        return; // no screen: the scene stays without surfaces and draws nothing
 
     // 2. Background and work surfaces, screen-sized and in display format.
     m_pBackground = new CPaletteBitmap;

@@ -49,6 +49,8 @@ CPaletteBitmap *MakeMask(CPaletteBitmap *image, int cx, int cy, COLORREF key,
 
     CWnd *desktop = CWnd::GetDesktopWindow();
     CDC *reference = desktop->GetDC();
+    if (reference == nullptr)
+        return nullptr;
 
     CDC imageDC;
     imageDC.CreateCompatibleDC(reference);
@@ -98,8 +100,10 @@ void CSceneWnd::LoadSprites() {
     // 3. Colour depth of the display.
     CWnd *desktop = CWnd::GetDesktopWindow();
     CDC *reference = desktop->GetDC();
-    m_nBitsPixel = reference->GetDeviceCaps(BITSPIXEL);
-    desktop->ReleaseDC(reference);
+    if (reference != nullptr) {
+        m_nBitsPixel = reference->GetDeviceCaps(BITSPIXEL);
+        desktop->ReleaseDC(reference);
+    }
 
     // 4. Palette device and key colour.
     m_bPaletteDevice = m_nBitsPixel == 8;
