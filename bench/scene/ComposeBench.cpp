@@ -8,8 +8,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include <ctime>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 namespace {
