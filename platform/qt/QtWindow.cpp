@@ -564,7 +564,9 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
     if (VxDispatch(this, WM_CREATE, 0, 0) == -1) {
         if (VxLookupHandle(self) == this) {
             // Creation refused: the window goes away; the object stays with
-            // its creator, who learns of it from the result.
+            // its creator, who learns of it from the result (so no
+            // PostNcDestroy, which could delete it under the creator's feet).
+            m_impl->creationRefused = true;
             DestroyWindow();
         }
         return FALSE;
@@ -656,10 +658,11 @@ BOOL CWnd::DestroyWindow() {
             w->deleteLater();
     }
     const bool frameworkOwned = gone->frameworkOwned;
+    const bool creationRefused = gone->creationRefused;
     gone.reset();
     if (frameworkOwned)
         delete this;
-    else
+    else if (!creationRefused)
         PostNcDestroy(); // may delete the object
     return TRUE;
 }

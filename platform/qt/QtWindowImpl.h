@@ -76,7 +76,8 @@ struct VxWindowImpl {
     std::vector<HWND> children; // framework windows whose parent this is, in creation order
     bool topmost = false;
     bool destroying = false;
-    bool frameworkOwned = false; // the framework deletes `wnd` after the last message
+    bool frameworkOwned = false;  // the framework deletes `wnd` after the last message
+    bool creationRefused = false; // WM_CREATE said -1: the creator keeps the object
 
     // Surface windows: the backing bitmap in display format and the area that
     // still needs a WM_PAINT.

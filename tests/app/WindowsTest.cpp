@@ -543,3 +543,35 @@ TEST(SceneState, ALoadedSceneReleasesEveryBitmapItMade) {
     delete scene;
     EXPECT_EQ(VxLiveObjectCount(), before);
 }
+
+// ---- window creation -------------------------------------------------------------------
+namespace {
+// An auto-deleting window whose creation handler refuses, as a failed
+// WM_CREATE does.
+struct RefusingWnd : CWnd {
+    static inline int s_deleted = 0;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_CREATE)
+            return -1;
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+    void PostNcDestroy() override { delete this; }
+    ~RefusingWnd() override { ++s_deleted; }
+};
+} // namespace
+
+TEST(WindowCreation, ARefusedCreateLeavesTheObjectWithItsCreator) {
+    App();
+    RefusingWnd::s_deleted = 0;
+    auto *wnd = new RefusingWnd;
+    const BOOL created =
+        wnd->CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP, 0, 0, 10, 10, nullptr);
+    EXPECT_FALSE(created);
+    // The creator decides: had the framework deleted it, this would be a
+    // double delete (ASan reports it) and the count would reach 2.
+    EXPECT_EQ(RefusingWnd::s_deleted, 0);
+    EXPECT_FALSE(wnd->GetSafeHwnd());
+    delete wnd;
+    EXPECT_EQ(RefusingWnd::s_deleted, 1);
+    Pump(10);
+}
