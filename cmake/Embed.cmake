@@ -21,5 +21,8 @@ function(vx_embed_files target prefix)
   string(APPEND text "    .section .note.GNU-stack,\"\",@progbits\n")
   file(GENERATE OUTPUT "${asm}" CONTENT "${text}")
   target_sources(${target} PRIVATE "${asm}")
-  set_source_files_properties("${asm}" PROPERTIES OBJECT_DEPENDS "${deps}" GENERATED TRUE)
+  # Source properties are per directory: set them where the target lives, so
+  # a changed asset is embedded again by an incremental build.
+  set_source_files_properties("${asm}" TARGET_DIRECTORY ${target}
+                              PROPERTIES OBJECT_DEPENDS "${deps}" GENERATED TRUE)
 endfunction()
