@@ -116,11 +116,10 @@ CDialog *DialogOf(HWND hwnd) {
 class ControlWnd : public CWnd {};
 
 // The window of a dialog: the standard keys, the close box and activation.
-class DialogWidget : public QWidget {
+class DialogWidget : public QWidget, public VxImplRef {
   public:
     DialogWidget(VxWindowImpl *impl, Qt::WindowFlags flags)
-        : QWidget(nullptr, flags), m_impl(impl) {}
-    VxWindowImpl *m_impl;
+        : QWidget(nullptr, flags), VxImplRef(impl) {}
     bool m_drawFrame = false;
 
   protected:

@@ -51,12 +51,21 @@ void VxPresent(VxWindowImpl *impl, const RECT &rect);
 // Sends WM_PAINT when part of the window is invalid.
 void VxPaintIfInvalid(CWnd *wnd);
 
+// A top-level widget that refers back to its window. The widget may outlive
+// the window until the toolkit deletes it, so the window clears the reference
+// when it is destroyed.
+class VxImplRef {
+  public:
+    explicit VxImplRef(VxWindowImpl *impl) : m_impl(impl) {}
+    virtual ~VxImplRef() = default;
+    VxWindowImpl *m_impl; // null once the window is destroyed
+};
+
 // The widget of a window made by CreateEx.
-class VxSurfaceWidget : public QWidget {
+class VxSurfaceWidget : public QWidget, public VxImplRef {
   public:
     explicit VxSurfaceWidget(VxWindowImpl *impl, QWidget *parent = nullptr);
     ~VxSurfaceWidget() override;
-    VxWindowImpl *m_impl; // null once the window is destroyed
 
   protected:
     bool event(QEvent *event) override;

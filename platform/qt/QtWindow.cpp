@@ -622,8 +622,8 @@ BOOL CWnd::DestroyWindow() {
     impl->destroying = true;
     const HWND self = m_hWnd;
     QWidget *w = impl->widget();
-    if (auto *surface = dynamic_cast<VxSurfaceWidget *>(w))
-        surface->m_impl = nullptr; // no more input from the toolkit
+    if (auto *ref = dynamic_cast<VxImplRef *>(w))
+        ref->m_impl = nullptr; // no more input from the toolkit
     if (w && w->isVisible())
         w->hide();
     if (impl->modalLoop)
@@ -1099,7 +1099,7 @@ CPaintDC::~CPaintDC() {
 
 // ---- the surface widget -------------------------------------------------------------------------
 VxSurfaceWidget::VxSurfaceWidget(VxWindowImpl *impl, QWidget *parent)
-    : QWidget(parent), m_impl(impl) {
+    : QWidget(parent), VxImplRef(impl) {
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
