@@ -1,251 +1,141 @@
+// The desktop settings reader: the password switch through the registry-style
+// calls, the profile strings and the desktop colour.
 #include "platform/afx/DesktopProfile.h"
 
 #include "TestFiles.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
-#include <optional>
 #include <sys/stat.h>
 
 namespace {
 
-// How the desktop settings file looks for a row.
-struct FileSetup {
-    enum Kind { None, Text, Folder, Fifo } kind = None;
-    std::string text;
-};
+const std::string kSection = "[Control Panel\\Desktop]\n";
 
-void Apply(const ScopedConfigHome &home, const FileSetup &setup) {
+// Gives the test's settings file `file` as its text; null: no file;
+// "<folder>" / "<pipe>": a folder or a named pipe in its place.
+void MakeSettings(const ScopedConfigHome &home, const char *file) {
     const std::string path = home.file("desktop.ini");
     ASSERT_EQ(VxDesktopProfilePath(), path);
-    switch (setup.kind) {
-    case FileSetup::None:
-        break;
-    case FileSetup::Text:
-        WriteFile(path, setup.text);
-        break;
-    case FileSetup::Folder:
-        MakeFolder(path);
-        break;
-    case FileSetup::Fifo:
-        MakeFolder(home.path() + "/vantorix");
-        ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-        break;
-    }
+    if (!file)
+        return;
+    if (file == std::string("<folder>"))
+        return MakeFolder(path);
+    if (file != std::string("<pipe>"))
+        return WriteFile(path, file);
+    MakeFolder(home.path() + "/vantorix");
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
 }
 
-// Reads the switch the way the saver does: open, query four bytes, close.
-struct SwitchRead {
-    LSTATUS open;
-    LSTATUS query;
-    std::optional<DWORD> value;
-};
-SwitchRead ReadSwitch() {
+// The switch as the saver reads it (open, query four bytes, close): its value,
+// or the call that failed and its status.
+std::string ReadSwitch() {
     HKEY key = nullptr;
-    SwitchRead r{RegOpenKeyA(HKEY_CURRENT_USER, "Control Panel\\Desktop", &key), -1, {}};
-    if (r.open != ERROR_SUCCESS)
-        return r;
-    DWORD value = 0xDEADBEEF, size = sizeof value;
-    r.query = RegQueryValueExA(key, "ScreenSaveUsePassword", nullptr, nullptr,
-                               reinterpret_cast<BYTE *>(&value), &size);
-    if (r.query == ERROR_SUCCESS) {
-        EXPECT_EQ(size, 4u);
-        r.value = value;
-    }
+    const LSTATUS open = RegOpenKeyA(HKEY_CURRENT_USER, "Control Panel\\Desktop", &key);
+    if (open != ERROR_SUCCESS)
+        return "open " + std::to_string(open);
+    DWORD value = 0, size = sizeof value;
+    const LSTATUS query = RegQueryValueExA(key, "ScreenSaveUsePassword", nullptr, nullptr,
+                                           reinterpret_cast<BYTE *>(&value), &size);
     EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
-    return r;
+    return query == ERROR_SUCCESS ? std::to_string(value) : "query " + std::to_string(query);
 }
-
-const char kSection[] = "[Control Panel\\Desktop]\n";
 
 TEST(DesktopProfile, PasswordSwitchByFileContents) {
-    struct Row {
-        const char *label;
-        FileSetup file;
-        LSTATUS open, query;
-        std::optional<DWORD> value;
-    };
     const std::string s = kSection;
-    const Row rows[] = {
-        {"on", {FileSetup::Text, s + "ScreenSaveUsePassword=1\n"}, ERROR_SUCCESS, ERROR_SUCCESS, 1},
-        {"off",
-         {FileSetup::Text, s + "ScreenSaveUsePassword=0\n"},
-         ERROR_SUCCESS,
-         ERROR_SUCCESS,
-         0},
-        {"any non-zero, hexadecimal",
-         {FileSetup::Text, s + "ScreenSaveUsePassword = 0x10\r\n"},
-         ERROR_SUCCESS,
-         ERROR_SUCCESS,
-         16},
-        {"names in other case, spaces",
-         {FileSetup::Text, "[control panel\\DESKTOP]\n  screensaveusepassword =  7 \n"},
-         ERROR_SUCCESS,
-         ERROR_SUCCESS,
-         7},
-        {"largest unsigned",
-         {FileSetup::Text, s + "ScreenSaveUsePassword=4294967295\n"},
-         ERROR_SUCCESS,
-         ERROR_SUCCESS,
-         0xFFFFFFFFu},
+    const struct {
+        const char *label;
+        std::string file;
+        const char *expected;
+    } rows[] = {
+        {"no file: off", "", "0"},
+        {"no section: off", "[Desktop]\nWallpaper=/w.bmp\n", "0"},
+        {"on", s + "ScreenSaveUsePassword=1\n", "1"},
+        {"hexadecimal, spaces, CR LF", s + "ScreenSaveUsePassword = 0x10\r\n", "16"},
+        {"names in other case", "[control panel\\DESKTOP]\n screensaveusepassword = 7 \n", "7"},
+        {"largest unsigned", s + "ScreenSaveUsePassword=4294967295\n", "4294967295"},
         {"value in a repeated section",
-         {FileSetup::Text, s + "Other=1\n[Desktop]\n" + s + "ScreenSaveUsePassword=1\n"},
-         ERROR_SUCCESS,
-         ERROR_SUCCESS,
-         1},
-        {"value under another section",
-         {FileSetup::Text, s + "[Desktop]\nScreenSaveUsePassword=1\n"},
-         ERROR_SUCCESS,
-         ERROR_FILE_NOT_FOUND,
-         {}},
-        {"empty value",
-         {FileSetup::Text, s + "ScreenSaveUsePassword=\n"},
-         ERROR_SUCCESS,
-         ERROR_INVALID_DATA,
-         {}},
-        {"trailing garbage",
-         {FileSetup::Text, s + "ScreenSaveUsePassword=1x\n"},
-         ERROR_SUCCESS,
-         ERROR_INVALID_DATA,
-         {}},
-        {"a pipe instead of the file", {FileSetup::Fifo, ""}, ERROR_ACCESS_DENIED, -1, {}},
+         s + "Other=1\n[Desktop]\n" + s + "ScreenSaveUsePassword=1\n", "1"},
+        {"missing: only under another section", s + "[Desktop]\nScreenSaveUsePassword=1\n",
+         "query 2"},
+        {"malformed: empty", s + "ScreenSaveUsePassword=\n", "query 13"},
+        {"malformed: trailing garbage", s + "ScreenSaveUsePassword=1x\n", "query 13"},
+        {"malformed: beyond 32 bits", s + "ScreenSaveUsePassword=0x100000000\n", "query 13"},
+        {"unreadable: a folder instead of the file", "<folder>", "open 5"},
+        {"unreadable: a pipe instead of the file (and no blocking)", "<pipe>", "open 5"},
     };
-    for (const Row &row : rows) {
+    for (const auto &row : rows) {
         ScopedConfigHome home;
-        Apply(home, row.file);
-        const SwitchRead got = ReadSwitch();
-        EXPECT_EQ(got.open, row.open) << row.label;
-        EXPECT_EQ(got.query, row.query) << row.label;
-        EXPECT_EQ(got.value, row.value) << row.label;
+        MakeSettings(home, row.file.empty() ? nullptr : row.file.c_str());
+        EXPECT_EQ(ReadSwitch(), row.expected) << row.label;
     }
 }
 
 TEST(DesktopProfile, RegistryCallContract) {
     ScopedConfigHome home;
-    WriteFile(home.file("desktop.ini"), std::string(kSection) + "ScreenSaveUsePassword=5\n");
+    WriteFile(home.file("desktop.ini"), kSection + "ScreenSaveUsePassword=5\n");
     HKEY key = nullptr;
     EXPECT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "Software\\Other", &key), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(key, nullptr);
     ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "control panel\\desktop", &key), ERROR_SUCCESS);
-
-    DWORD type = 0, size = 2;
-    BYTE small[2] = {};
-    EXPECT_EQ(RegQueryValueExA(key, "ScreenSaveUsePassword", nullptr, &type, small, &size),
-              ERROR_MORE_DATA)
-        << "a buffer under four bytes";
+    // The key is a snapshot: a later change of the file is not seen.
+    WriteFile(home.file("desktop.ini"), kSection + "ScreenSaveUsePassword=0\n");
+    DWORD type = 0, value = 0, size = 2;
+    const auto query = [&] {
+        return RegQueryValueExA(key, "ScreenSaveUsePassword", nullptr, &type,
+                                reinterpret_cast<BYTE *>(&value), &size);
+    };
+    EXPECT_EQ(query(), ERROR_MORE_DATA) << "a buffer under four bytes";
     EXPECT_EQ(size, 4u);
-    size = 0;
-    EXPECT_EQ(RegQueryValueExA(key, "ScreenSaveUsePassword", nullptr, &type, nullptr, &size),
-              ERROR_SUCCESS)
-        << "size query";
-    EXPECT_EQ(size, 4u);
+    EXPECT_EQ(query(), ERROR_SUCCESS);
     EXPECT_EQ(type, REG_DWORD);
-    DWORD value = 0;
-    size = 8; // a larger buffer is fine; only four bytes are written
-    EXPECT_EQ(RegQueryValueExA(key, "ScreenSaveUsePassword", nullptr, nullptr,
-                               reinterpret_cast<BYTE *>(&value), &size),
-              ERROR_SUCCESS);
     EXPECT_EQ(value, 5u);
-    EXPECT_EQ(RegQueryValueExA(key, "Wallpaper", nullptr, nullptr, nullptr, &size),
-              ERROR_FILE_NOT_FOUND);
-
-    // The key is a snapshot: the switch read is the one seen at open time.
-    WriteFile(home.file("desktop.ini"), std::string(kSection) + "ScreenSaveUsePassword=0\n");
-    size = 4;
-    EXPECT_EQ(RegQueryValueExA(key, "ScreenSaveUsePassword", nullptr, nullptr,
-                               reinterpret_cast<BYTE *>(&value), &size),
-              ERROR_SUCCESS);
-    EXPECT_EQ(value, 5u);
-
     EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
     EXPECT_NE(RegCloseKey(key), ERROR_SUCCESS) << "closing twice";
 }
 
-TEST(DesktopProfile, ProfileStrings) {
-    struct Row {
-        const char *label;
-        FileSetup file;
-        const char *key, *defaultValue;
+TEST(DesktopProfile, ProfileStringsAndColour) {
+    const struct {
+        const char *label, *file, *key;
         DWORD size;
         const char *expected;
-    };
-    const Row rows[] = {
-        {"no file", {}, "Wallpaper", "", 256, ""},
-        {"plain",
-         {FileSetup::Text, "[Desktop]\nWallpaper=/home/u/sky.bmp\n"},
-         "Wallpaper",
-         "",
-         256,
-         "/home/u/sky.bmp"},
-        {"spaces inside kept, outside trimmed",
-         {FileSetup::Text, "[Desktop]\nWallpaper =  /a b/c d.bmp  \n"},
-         "Wallpaper",
-         "",
-         256,
-         "/a b/c d.bmp"},
-        {"quotes removed",
-         {FileSetup::Text, "[Desktop]\nWallpaper=\" /q.bmp \"\n"},
-         "Wallpaper",
-         "",
-         256,
-         " /q.bmp "},
-        {"byte-order mark and CR LF",
-         {FileSetup::Text, "\xEF\xBB\xBF[Desktop]\r\nTileWallpaper=1\r\n"},
-         "TileWallpaper",
-         "0",
-         8,
-         "1"},
-        {"case-insensitive names",
-         {FileSetup::Text, "[DESKTOP]\nTILEWALLPAPER=1\n"},
-         "TileWallpaper",
-         "0",
-         8,
-         "1"},
-        {"cut to the buffer",
-         {FileSetup::Text, "[Desktop]\nTileWallpaper=123456789\n"},
-         "TileWallpaper",
-         "0",
-         8,
+    } rows[] = {
+        {"no file: the default", nullptr, "Wallpaper", 256, "-"},
+        {"unreadable file: the default", "<folder>", "Wallpaper", 256, "-"},
+        {"spaces inside kept, outside trimmed", "[Desktop]\nWallpaper =  /a b/c.bmp  \n",
+         "Wallpaper", 256, "/a b/c.bmp"},
+        {"quotes removed", "[Desktop]\nWallpaper=\" /q.bmp \"\n", "Wallpaper", 256, " /q.bmp "},
+        {"byte-order mark and CR LF", "\xEF\xBB\xBF[Desktop]\r\nTileWallpaper=1\r\n",
+         "TileWallpaper", 8, "1"},
+        {"case-insensitive names", "[DESKTOP]\nTILEWALLPAPER=1\n", "TileWallpaper", 8, "1"},
+        {"cut to the buffer", "[Desktop]\nTileWallpaper=123456789\n", "TileWallpaper", 8,
          "1234567"},
-        {"unreadable file gives the default",
-         {FileSetup::Folder, ""},
-         "TileWallpaper",
-         "0",
-         8,
-         "0"},
     };
-    for (const Row &row : rows) {
+    for (const auto &row : rows) {
         ScopedConfigHome home;
-        Apply(home, row.file);
+        MakeSettings(home, row.file);
         char buffer[300];
         std::memset(buffer, 'x', sizeof buffer);
-        const DWORD n = GetProfileStringA("Desktop", row.key, row.defaultValue, buffer, row.size);
+        const DWORD n = GetProfileStringA("Desktop", row.key, "-", buffer, row.size);
         EXPECT_STREQ(buffer, row.expected) << row.label;
         EXPECT_EQ(n, std::strlen(row.expected)) << row.label;
         EXPECT_EQ(buffer[row.size], 'x') << row.label << ": wrote past the buffer";
     }
-}
 
-TEST(DesktopProfile, DesktopColour) {
-    struct Row {
-        const char *label;
-        const char *file; // null: no file
+    const struct {
+        const char *label, *file;
         COLORREF expected;
-    };
-    const Row rows[] = {
+    } colours[] = {
         {"no file: black", nullptr, RGB(0, 0, 0)},
         {"three values", "[Colors]\nBackground=58 110 165\n", RGB(58, 110, 165)},
         {"commas and tabs", "[Colors]\nBackground=1,\t2, 3\n", RGB(1, 2, 3)},
         {"over 255", "[Colors]\nBackground=256 0 0\n", RGB(0, 0, 0)},
         {"two values", "[Colors]\nBackground=1 2\n", RGB(0, 0, 0)},
-        {"negative", "[Colors]\nBackground=-1 2 3\n", RGB(0, 0, 0)},
         {"words", "[Colors]\nBackground=teal\n", RGB(0, 0, 0)},
         {"long digits do not wrap", "[Colors]\nBackground=4294967297 0 0\n", RGB(0, 0, 0)},
     };
-    for (const Row &row : rows) {
+    for (const auto &row : colours) {
         ScopedConfigHome home;
-        if (row.file)
-            WriteFile(home.file("desktop.ini"), row.file);
+        MakeSettings(home, row.file);
         EXPECT_EQ(GetSysColor(COLOR_BACKGROUND), row.expected) << row.label;
     }
 }

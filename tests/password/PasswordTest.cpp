@@ -46,29 +46,30 @@ class QtEnvironment : public ::testing::Environment {
 };
 const auto *const g_qt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
-struct Box {
-    HWND owner;
-    std::string text, caption;
-    UINT style;
-};
+// Records message boxes as "caption: text", noting an owner other than
+// `expectedOwner` and a style other than MB_OK.
 class BoxRecorder : public IMessageBoxService {
   public:
     BoxRecorder() { m_previous = VxSetMessageBoxService(this); }
     ~BoxRecorder() override { VxSetMessageBoxService(m_previous); }
     int Show(HWND owner, const char *text, const char *caption, UINT style) override {
-        boxes.push_back({owner, text, caption, style});
+        boxes += std::string(boxes.empty() ? "" : " | ") + caption + ": " + text +
+                 (owner == expectedOwner ? "" : " (other owner)") +
+                 (style == MB_OK ? "" : " (style)");
         return IDOK;
     }
-    std::vector<Box> boxes;
+    std::string boxes;
+    HWND expectedOwner = nullptr;
 
   private:
     IMessageBoxService *m_previous = nullptr;
 };
 
 // Acts on the modal windows the code under test opens: one step each time a
-// different window becomes the active modal one. Each step runs from the
-// event loop, so a step whose action opens a nested dialog does not block
-// the script. A watchdog closes everything if the script stalls.
+// different window becomes the active modal one, run from the event loop so a
+// step that opens a nested dialog does not block the script. Windows beyond
+// the script are logged as unexpected and closed; a watchdog closes
+// everything if the script stalls.
 class ModalScript {
   public:
     using Step = std::function<void(QWidget *)>;
@@ -84,9 +85,16 @@ class ModalScript {
         m_watchdog.start(15000);
     }
     size_t stepsRun() const { return m_next; }
-    size_t stepsPlanned() const { return m_steps.size(); }
+    bool done() const { return !timedOut && m_next == m_steps.size(); }
+    // What each step saw: a dialog's object name or "message: <text>".
+    std::string Seen() const {
+        std::string seen;
+        for (const std::string &s : log)
+            seen += (seen.empty() ? "" : " | ") + s;
+        return seen;
+    }
     bool timedOut = false;
-    std::vector<std::string> log; // what each step saw
+    std::vector<std::string> log;
 
   private:
     void Poll() {
@@ -94,23 +102,19 @@ class ModalScript {
         if (!w || w == m_last)
             return;
         m_last = w;
+        auto *box = qobject_cast<QMessageBox *>(w);
+        const std::string seen =
+            box ? "message: " + box->text().toStdString() : w->objectName().toStdString();
         if (m_next >= m_steps.size()) {
-            log.push_back("unexpected " + Describe(w));
+            log.push_back("unexpected " + seen);
             QTimer::singleShot(0, w, [w] { w->close(); });
             return;
         }
-        log.push_back(Describe(w));
-        Step step = m_steps[m_next++];
-        QPointer<QWidget> target(w);
-        QTimer::singleShot(0, w, [step, target] {
+        log.push_back(seen);
+        QTimer::singleShot(0, w, [step = m_steps[m_next++], target = QPointer<QWidget>(w)] {
             if (target)
                 step(target);
         });
-    }
-    static std::string Describe(QWidget *w) {
-        if (auto *box = qobject_cast<QMessageBox *>(w))
-            return "message: " + box->text().toStdString();
-        return w->objectName().toStdString();
     }
 
     std::vector<Step> m_steps;
@@ -128,13 +132,12 @@ QLineEdit *Field(QWidget *dialog, const char *name) {
 // Types the password and presses Enter, as a user would.
 ModalScript::Step EnterPassword(std::string text) {
     return [text](QWidget *dialog) {
-        QLineEdit *edit = Field(dialog, "password");
-        if (!edit) {
+        if (QLineEdit *edit = Field(dialog, "password")) {
+            QTest::keyClicks(edit, QString::fromStdString(text));
+            QTest::keyClick(edit, Qt::Key_Return);
+        } else {
             dialog->close();
-            return;
         }
-        QTest::keyClicks(edit, QString::fromStdString(text));
-        QTest::keyClick(edit, Qt::Key_Return);
     };
 }
 ModalScript::Step PressEscape() {
@@ -147,14 +150,15 @@ ModalScript::Step ConfirmMessage() {
         box->button(QMessageBox::Ok)->click();
     };
 }
-// Fills the change dialog (old is skipped when null) and presses OK.
+// Fills the change dialog (the old password only when it has the field) and
+// presses Enter; `hadOldField` tells whether it had.
 ModalScript::Step FillChange(const char *oldPassword, std::string fresh, std::string confirm,
                              bool *hadOldField = nullptr) {
     return [=](QWidget *dialog) {
         auto *old = dialog->findChild<QLineEdit *>(QStringLiteral("oldPassword"));
         if (hadOldField)
             *hadOldField = old != nullptr;
-        if (old && oldPassword)
+        if (old)
             QTest::keyClicks(old, QString::fromUtf8(oldPassword));
         QTest::keyClicks(Field(dialog, "newPassword"), QString::fromStdString(fresh));
         QLineEdit *again = Field(dialog, "confirmPassword");
@@ -163,265 +167,205 @@ ModalScript::Step FillChange(const char *oldPassword, std::string fresh, std::st
     };
 }
 
+const char kSwitchOn[] = "[Control Panel\\Desktop]\nScreenSaveUsePassword=1\n";
+
 class PasswordTest : public ::testing::Test {
   protected:
-    void SetUp() override { UseModules(VX_REAL_MODULE_DIR); }
+    void SetUp() override {
+        UseModules(VX_REAL_MODULE_DIR);
+        owner.show();
+        ownerHandle = reinterpret_cast<HWND>(owner.winId());
+    }
     void TearDown() override { ::unsetenv("VANTORIX_MODULE_DIR"); }
 
     static void UseModules(const std::string &dir) {
         ::setenv("VANTORIX_MODULE_DIR", dir.c_str(), 1);
-    }
-    void SetSwitch(const std::string &value) {
-        WriteFile(home.file("desktop.ini"),
-                  "[Control Panel\\Desktop]\nScreenSaveUsePassword=" + value + "\n");
     }
     static void StorePassword(const char *password) {
         std::string error;
         ASSERT_TRUE(vxpw::StorePassword(vxpw::Secret(password, std::strlen(password)), &error))
             << error;
     }
+    // Runs `script` over a password check owned by the owner window.
+    BOOL Verify(std::vector<ModalScript::Step> steps) {
+        ModalScript script(std::move(steps));
+        const BOOL result = VerifySaverPassword(ownerHandle);
+        EXPECT_TRUE(script.done());
+        return result;
+    }
+    // Runs `script` over the change dialog; returns what it saw.
+    std::string Change(std::vector<ModalScript::Step> steps) {
+        ModalScript script(std::move(steps));
+        ChangeSaverPassword(ownerHandle);
+        EXPECT_TRUE(script.done()) << script.Seen();
+        return script.Seen();
+    }
 
     ScopedConfigHome home;
     BoxRecorder recorder;
+    QWidget owner;
+    HWND ownerHandle = nullptr;
 };
 
-TEST_F(PasswordTest, FailuresToConsultTheSystemLetTheSaverClose) {
-    struct Row {
+// Each failure to reach the password machinery gives its message (or, with
+// the password off, none) and no dialog; a check lets the saver close.
+TEST_F(PasswordTest, FailuresToConsultTheSystem) {
+    const std::string s = "[Control Panel\\Desktop]\n";
+    const struct {
         const char *label;
-        enum { NoFile, Folder, Text } file;
-        const char *desktop;
-        const char *modules; // "real", "stub", "none"
-        const char *message; // null: no message
-    };
-    const Row rows[] = {
-        {"desktop settings unreadable", Row::Folder, "", "real",
-         "could not read control panel key"},
-        {"switch missing", Row::Text, "[Control Panel\\Desktop]\nOther=1\n", "real",
-         "Couldn't get pword value"},
-        {"switch not a number", Row::Text, "[Control Panel\\Desktop]\nScreenSaveUsePassword=on\n",
-         "real", "Couldn't get pword value"},
-        {"switch longer than four bytes", Row::Text,
-         "[Control Panel\\Desktop]\nScreenSaveUsePassword=0x100000000\n", "real",
-         "Couldn't get pword value"},
-        {"password off: no settings file", Row::NoFile, "", "none", nullptr},
-        {"password off: wallpaper only", Row::Text, "[Desktop]\nWallpaper=/w.bmp\n", "none",
-         nullptr},
-        {"password off: switch 0", Row::Text, "[Control Panel\\Desktop]\nScreenSaveUsePassword=0\n",
-         "none", nullptr},
-        {"component missing", Row::Text, "[Control Panel\\Desktop]\nScreenSaveUsePassword=1\n",
-         "none", "Password CPL could not be found"},
-        {"entry point missing", Row::Text, "[Control Panel\\Desktop]\nScreenSaveUsePassword=1\n",
-         "stub", "Could not get pword verify routine"},
+        bool change;         // the change mode rather than the check
+        std::string desktop; // "": no file
+        const char *modules; // "real", "stub" or "none"
+        const char *boxes;
+    } rows[] = {
+        {"settings unreadable", false, "<folder>", "real",
+         "ERROR: could not read control panel key"},
+        {"switch missing", false, s + "Other=1\n", "real", "ERROR: Couldn't get pword value"},
+        {"switch not a number", false, s + "ScreenSaveUsePassword=on\n", "real",
+         "ERROR: Couldn't get pword value"},
+        {"switch longer than four bytes", false, s + "ScreenSaveUsePassword=0x100000000\n", "real",
+         "ERROR: Couldn't get pword value"},
+        {"password off: no settings file", false, "", "none", ""},
+        {"password off: wallpaper only", false, "[Desktop]\nWallpaper=/w.bmp\n", "none", ""},
+        {"password off: switch 0", false, s + "ScreenSaveUsePassword=0\n", "none", ""},
+        {"component missing", false, kSwitchOn, "none", "ERROR: Password CPL could not be found"},
+        {"entry point missing", false, kSwitchOn, "stub",
+         "ERROR: Could not get pword verify routine"},
+        {"change: component missing", true, "", "none", "Error: Couldn't load MRP.DLL"},
+        {"change: entry point missing", true, "", "stub", "ERROR: Couldn't get PwdChangePassword"},
     };
     ScopedConfigHome emptyModules; // a folder without the component
-    for (const Row &row : rows) {
+    for (const auto &row : rows) {
         ScopedConfigHome config;
-        if (row.file == Row::Folder)
+        if (row.desktop == "<folder>")
             MakeFolder(config.file("desktop.ini"));
-        else if (row.file == Row::Text)
+        else if (!row.desktop.empty())
             WriteFile(config.file("desktop.ini"), row.desktop);
         const std::string modules = row.modules;
         UseModules(modules == "real"   ? VX_REAL_MODULE_DIR
                    : modules == "stub" ? VX_STUB_MODULE_DIR
                                        : emptyModules.path());
+        // A failed check reports without an owner; the change mode's owner
+        // owns its message.
+        recorder.expectedOwner = row.change ? ownerHandle : nullptr;
         recorder.boxes.clear();
         ModalScript script({});
-        EXPECT_EQ(VerifySaverPassword(nullptr), TRUE) << row.label;
-        EXPECT_TRUE(script.log.empty()) << row.label << ": no dialog expected";
-        if (!row.message) {
-            EXPECT_TRUE(recorder.boxes.empty()) << row.label;
-            continue;
-        }
-        ASSERT_EQ(recorder.boxes.size(), 1u) << row.label;
-        EXPECT_EQ(recorder.boxes[0].text, row.message) << row.label;
-        EXPECT_EQ(recorder.boxes[0].caption, "ERROR") << row.label;
-        EXPECT_EQ(recorder.boxes[0].owner, nullptr) << row.label;
-        EXPECT_EQ(recorder.boxes[0].style, MB_OK) << row.label;
-    }
-}
-
-TEST_F(PasswordTest, ChangeModeFailuresNameTheMissingPiece) {
-    QWidget owner;
-    owner.show();
-    const HWND ownerHandle = reinterpret_cast<HWND>(owner.winId());
-    ScopedConfigHome emptyModules;
-    struct Row {
-        const char *label;
-        std::string modules;
-        const char *text, *caption;
-    };
-    const Row rows[] = {
-        {"component missing", emptyModules.path(), "Couldn't load MRP.DLL", "Error"},
-        {"entry point missing", VX_STUB_MODULE_DIR, "Couldn't get PwdChangePassword", "ERROR"},
-    };
-    for (const Row &row : rows) {
-        UseModules(row.modules);
-        recorder.boxes.clear();
-        ModalScript script({});
-        ChangeSaverPassword(ownerHandle);
-        EXPECT_TRUE(script.log.empty()) << row.label << ": no dialog expected";
-        ASSERT_EQ(recorder.boxes.size(), 1u) << row.label;
-        EXPECT_EQ(recorder.boxes[0].text, row.text) << row.label;
-        EXPECT_EQ(recorder.boxes[0].caption, row.caption) << row.label;
-        EXPECT_EQ(recorder.boxes[0].owner, ownerHandle) << row.label << ": owned by the owner";
-        EXPECT_EQ(recorder.boxes[0].style, MB_OK) << row.label;
+        if (row.change)
+            ChangeSaverPassword(ownerHandle);
+        else
+            EXPECT_EQ(VerifySaverPassword(ownerHandle), TRUE) << row.label;
+        EXPECT_EQ(script.Seen(), "") << row.label << ": no dialog expected";
+        EXPECT_EQ(recorder.boxes, row.boxes) << row.label;
     }
 }
 
 TEST_F(PasswordTest, VerificationDialogOutcomes) {
-    QWidget saver;
-    saver.show();
-    const HWND saverHandle = reinterpret_cast<HWND>(saver.winId());
+    const std::string dialog = "vxVerifyPasswordDialog";
+    const std::string wrong = dialog + " | message: Wrong password.\n\nThe screen saver continues.";
     struct Row {
         const char *label;
         enum { Stored, NotSet, Corrupt, Folder } file;
         std::vector<ModalScript::Step> steps;
         BOOL expected;
-        std::vector<std::string> seen;
+        std::string seen; // with a password stored; otherwise a message that the saver closes
     };
     const Row rows[] = {
-        {"right password",
-         Row::Stored,
-         {EnterPassword("open sesame")},
-         TRUE,
-         {"vxVerifyPasswordDialog"}},
+        {"right password", Row::Stored, {EnterPassword("open sesame")}, TRUE, dialog},
         {"wrong password",
          Row::Stored,
          {EnterPassword("open sesam"), ConfirmMessage()},
          FALSE,
-         {"vxVerifyPasswordDialog", "message: Wrong password.\n\nThe screen saver continues."}},
-        {"cancelled", Row::Stored, {PressEscape()}, FALSE, {"vxVerifyPasswordDialog"}},
-        {"no password set", Row::NotSet, {ConfirmMessage()}, TRUE, {}},
-        {"corrupt password file", Row::Corrupt, {ConfirmMessage()}, TRUE, {}},
-        {"password file unreadable", Row::Folder, {ConfirmMessage()}, TRUE, {}},
+         wrong},
+        {"cancelled", Row::Stored, {PressEscape()}, FALSE, dialog},
+        {"no password set", Row::NotSet, {ConfirmMessage()}, TRUE, ""},
+        {"corrupt password file", Row::Corrupt, {ConfirmMessage()}, TRUE, ""},
+        {"password file unreadable", Row::Folder, {ConfirmMessage()}, TRUE, ""},
     };
-    for (const Row &row : rows) {
+    for (const auto &row : rows) {
         ScopedConfigHome config;
-        WriteFile(config.file("desktop.ini"),
-                  "[Control Panel\\Desktop]\nScreenSaveUsePassword=1\n");
-        if (row.file == Row::Stored)
+        WriteFile(config.file("desktop.ini"), kSwitchOn);
+        if (row.file == row.Stored)
             StorePassword("open sesame");
-        else if (row.file == Row::Corrupt)
+        else if (row.file == row.Corrupt)
             WriteFile(vxpw::PasswordFilePath(), "$y$j9T$truncated\n");
-        else if (row.file == Row::Folder)
+        else if (row.file == row.Folder)
             MakeFolder(vxpw::PasswordFilePath());
 
-        QPointer<QWidget> dialogParent;
-        bool masked = false, lengthHint = true;
+        // The password dialog is looked at before the row's step acts on it.
+        bool ownedMaskedNoHint = false;
         std::vector<ModalScript::Step> steps = row.steps;
-        if (row.file == Row::Stored) {
-            // Look at the dialog before the row's own step acts on it.
+        if (row.file == row.Stored) {
             steps[0] = [&, act = steps[0]](QWidget *dialog) {
-                dialogParent = dialog->parentWidget();
                 QLineEdit *edit = Field(dialog, "password");
-                masked = edit && edit->echoMode() == QLineEdit::Password;
-                lengthHint =
-                    edit && (edit->maxLength() != 32767 || !edit->placeholderText().isEmpty());
+                ownedMaskedNoHint = dialog->parentWidget() == &owner && edit &&
+                                    edit->echoMode() == QLineEdit::Password &&
+                                    edit->maxLength() == 32767 && edit->placeholderText().isEmpty();
                 act(dialog);
             };
         }
         ModalScript script(steps);
-        recorder.boxes.clear();
-        EXPECT_EQ(VerifySaverPassword(saverHandle), row.expected) << row.label;
-        EXPECT_FALSE(script.timedOut) << row.label;
-        EXPECT_EQ(script.stepsRun(), script.stepsPlanned()) << row.label;
-        EXPECT_TRUE(recorder.boxes.empty()) << row.label << ": the component reports, not us";
-        if (!row.seen.empty()) {
-            EXPECT_EQ(script.log, row.seen) << row.label;
-        }
-        if (row.file == Row::Stored) {
-            EXPECT_EQ(dialogParent.data(), &saver) << row.label << ": owned by the saver window";
-            EXPECT_TRUE(masked) << row.label;
-            EXPECT_FALSE(lengthHint) << row.label << ": nothing hints at the length";
+        EXPECT_EQ(VerifySaverPassword(ownerHandle), row.expected) << row.label;
+        EXPECT_TRUE(script.done()) << row.label;
+        EXPECT_EQ(recorder.boxes, "") << row.label << ": the component reports, not us";
+        if (row.file == row.Stored) {
+            EXPECT_EQ(script.Seen(), row.seen) << row.label;
+            EXPECT_TRUE(ownedMaskedNoHint)
+                << row.label << ": owned by the saver window, masked, nothing hints at the length";
         } else {
-            ASSERT_EQ(script.log.size(), 1u) << row.label;
-            EXPECT_NE(script.log[0].find("The screen saver will close."), std::string::npos)
-                << row.label << ": " << script.log[0];
+            EXPECT_NE(script.Seen().find("The screen saver will close."), std::string::npos)
+                << row.label << ": " << script.Seen();
         }
     }
 }
 
 TEST_F(PasswordTest, ChangeDialogRoundTrip) {
-    QWidget owner;
-    owner.show();
-    const HWND ownerHandle = reinterpret_cast<HWND>(owner.winId());
-    SetSwitch("1");
-    auto verify = [&](const char *password) {
-        ModalScript script({EnterPassword(password), ConfirmMessage()});
-        const BOOL result = VerifySaverPassword(ownerHandle);
-        EXPECT_FALSE(script.timedOut) << password;
-        return result;
-    };
+    WriteFile(home.file("desktop.ini"), kSwitchOn);
+    const std::string dialog = "vxChangePasswordDialog | message: ";
+    const std::string changed = dialog + "The screen-saver password has been changed.";
 
     // Set: no old password is asked; a mismatch is caught and can be retried.
     bool hadOld = true;
     QPointer<QWidget> parent;
-    {
-        ModalScript script({[&](QWidget *d) {
-                                parent = d->parentWidget();
-                                FillChange(nullptr, "alpha", "alpha!", &hadOld)(d);
-                            },
-                            ConfirmMessage(), FillChange(nullptr, "alpha", "alpha"),
-                            ConfirmMessage()});
-        ChangeSaverPassword(ownerHandle);
-        EXPECT_EQ(script.log, (std::vector<std::string>{
-                                  "vxChangePasswordDialog",
-                                  "message: The new passwords do not match. Type them again.",
-                                  "vxChangePasswordDialog",
-                                  "message: The screen-saver password has been changed."}));
-    }
+    EXPECT_EQ(Change({[&](QWidget *d) {
+                          parent = d->parentWidget();
+                          FillChange(nullptr, "alpha", "alpha!", &hadOld)(d);
+                      },
+                      ConfirmMessage(), FillChange(nullptr, "alpha", "alpha"), ConfirmMessage()}),
+              dialog + "The new passwords do not match. Type them again. | " + changed);
     EXPECT_FALSE(hadOld) << "no old password field before one is set";
     EXPECT_EQ(parent.data(), &owner) << "the change dialog is owned by the chosen window";
     struct stat st {};
     ASSERT_EQ(::stat(vxpw::PasswordFilePath().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0600u);
-    EXPECT_EQ(verify("alpha"), TRUE);
+    EXPECT_EQ(Verify({EnterPassword("alpha")}), TRUE);
 
     // Change: the old password is required and checked.
-    {
-        ModalScript script({FillChange("wrong", "beta", "beta", &hadOld), ConfirmMessage(),
-                            FillChange("alpha", "beta", "beta"), ConfirmMessage()});
-        ChangeSaverPassword(ownerHandle);
-        EXPECT_EQ(
-            script.log,
-            (std::vector<std::string>{
-                "vxChangePasswordDialog", "message: The old password is not correct.",
-                "vxChangePasswordDialog", "message: The screen-saver password has been changed."}));
-    }
+    EXPECT_EQ(Change({FillChange("wrong", "beta", "beta", &hadOld), ConfirmMessage(),
+                      FillChange("alpha", "beta", "beta"), ConfirmMessage()}),
+              dialog + "The old password is not correct. | " + changed);
     EXPECT_TRUE(hadOld);
-    EXPECT_EQ(verify("alpha"), FALSE) << "the old password no longer opens";
-    EXPECT_EQ(verify("beta"), TRUE);
+    EXPECT_EQ(Verify({EnterPassword("alpha"), ConfirmMessage()}), FALSE) << "the old one is gone";
+    EXPECT_EQ(Verify({EnterPassword("beta")}), TRUE);
 
-    // Cancel changes nothing.
-    {
-        ModalScript script({PressEscape()});
-        ChangeSaverPassword(ownerHandle);
-        EXPECT_EQ(script.stepsRun(), 1u);
-    }
-    EXPECT_EQ(verify("beta"), TRUE);
-
-    // An empty new password removes it.
-    {
-        ModalScript script({FillChange("beta", "", ""), ConfirmMessage()});
-        ChangeSaverPassword(ownerHandle);
-        ASSERT_EQ(script.log.size(), 2u);
-        EXPECT_EQ(script.log[1], "message: The screen-saver password has been removed.");
-    }
+    // Cancel changes nothing, so "beta" is still the old password; an empty
+    // new password removes it.
+    EXPECT_EQ(Change({PressEscape()}), "vxChangePasswordDialog");
+    EXPECT_EQ(Change({FillChange("beta", "", ""), ConfirmMessage()}),
+              dialog + "The screen-saver password has been removed.");
     EXPECT_EQ(::access(vxpw::PasswordFilePath().c_str(), F_OK), -1);
-    EXPECT_TRUE(recorder.boxes.empty());
+    EXPECT_EQ(recorder.boxes, "");
 }
 
 TEST_F(PasswordTest, ChangeReplacesACorruptFile) {
     WriteFile(vxpw::PasswordFilePath(), "garbage\n");
     bool hadOld = true;
     QString note;
-    ModalScript script({[&](QWidget *d) {
-                            if (auto *label = d->findChild<QLabel *>(QStringLiteral("brokenNote")))
-                                note = label->text();
-                            FillChange(nullptr, "fresh", "fresh", &hadOld)(d);
-                        },
-                        ConfirmMessage()});
-    ChangeSaverPassword(nullptr);
+    Change({[&](QWidget *d) {
+                if (auto *label = d->findChild<QLabel *>(QStringLiteral("brokenNote")))
+                    note = label->text();
+                FillChange(nullptr, "fresh", "fresh", &hadOld)(d);
+            },
+            ConfirmMessage()});
     EXPECT_FALSE(hadOld) << "an unreadable old password cannot be asked for";
     EXPECT_TRUE(note.contains(QStringLiteral("could not be read"))) << note.toStdString();
     const vxpw::StoredPassword stored = vxpw::ReadStoredPassword();
@@ -438,43 +382,37 @@ TEST_F(PasswordTest, OnlyTheScreenSaverProviderExists) {
     ModalScript script({});
     EXPECT_EQ(change("NETWORK", nullptr, 0, 0), 1204u) << "another provider";
     EXPECT_EQ(change(nullptr, nullptr, 0, 0), 1204u) << "no provider";
-    EXPECT_TRUE(script.log.empty()) << "no dialog for another provider";
+    EXPECT_EQ(script.Seen(), "") << "no dialog for another provider";
     FreeLibrary(module);
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(PasswordTest, ChangeModeOwnerFromTheCommandLine) {
-    QWidget given, active;
-    given.show();
+    QWidget active;
     active.show();
     QApplication::setActiveWindow(&active);
     ASSERT_EQ(QApplication::activeWindow(), &active) << "a foreground window to fall back on";
-    const unsigned long id = given.winId();
-    const HWND givenHandle = reinterpret_cast<HWND>(uintptr_t(id));
+    const unsigned long id = owner.winId();
     const HWND foreground = reinterpret_cast<HWND>(uintptr_t(active.winId()));
-    ASSERT_NE(givenHandle, foreground);
-    auto text = [](const char *format, unsigned long v) { return QString::asprintf(format, v); };
-
-    struct Row {
+    ASSERT_NE(ownerHandle, foreground);
+    auto text = [](const char *format, unsigned long v) {
+        return QString::asprintf(format, v).toStdString();
+    };
+    const struct {
         const char *label;
         std::vector<std::string> args; // after the program name
         HWND expected;
-    };
-    const Row rows[] = {
-        {"decimal", {"/a", text("%lu", id).toStdString()}, givenHandle},
-        {"hexadecimal", {"/a", text("0x%lx", id).toStdString()}, givenHandle},
-        {"octal", {"a", text("0%lo", id).toStdString()}, givenHandle},
-        {"digits then text", {"/a", text("%luxyz", id).toStdString()}, givenHandle},
+    } rows[] = {
+        {"decimal", {"/a", text("%lu", id)}, ownerHandle},
+        {"hexadecimal", {"/a", text("0x%lx", id)}, ownerHandle},
+        {"octal, no slash", {"a", text("0%lo", id)}, ownerHandle},
+        {"digits then text", {"/a", text("%luxyz", id)}, ownerHandle},
         {"missing", {"/a"}, foreground},
         {"not a number", {"/a", "window"}, foreground},
         {"a number that is no window", {"/a", "0x7ffffff0"}, foreground},
         {"negative", {"/a", "-1"}, foreground},
         {"beyond 64 bits", {"/a", "99999999999999999999999"}, foreground},
     };
-    for (const Row &row : rows) {
+    for (const auto &row : rows) {
         std::vector<std::string> storage = {"vantorix"};
         storage.insert(storage.end(), row.args.begin(), row.args.end());
         std::vector<char *> argv;
@@ -485,21 +423,16 @@ TEST_F(PasswordTest, ChangeModeOwnerFromTheCommandLine) {
     }
 }
 
-} // namespace
-
-namespace {
-
-// The saver window's close handling around the real verification dialog:
-// while the dialog is open, close requests and timer messages are dropped
-// and the scene stays where it was; after a wrong password the window is
-// top-most again and the scene carries on from there.
+// While the dialog is open, close requests and timer messages are dropped and
+// the scene stays where it was; after a wrong password the window is top-most
+// again and the scene carries on from there; the right password closes it.
 TEST_F(PasswordTest, SaverWindowWaitsForTheDialogAndResumes) {
     VxVirtualScreen screen(QSize(640, 480));
     IScreenService *previousScreen = VxSetScreenService(&screen);
     AfxSetResourceHandle(VxModuleHandle(&g_vantorixResources));
     CSceneWnd::ResetProcessStateForTesting();
     SceneSrand(7);
-    SetSwitch("1");
+    WriteFile(home.file("desktop.ini"), kSwitchOn);
     StorePassword("letmein");
 
     auto *saver = new CSaverWnd; // deletes itself with its window
@@ -512,26 +445,17 @@ TEST_F(PasswordTest, SaverWindowWaitsForTheDialogAndResumes) {
     ASSERT_FALSE(saver->m_bIconMode) << "a full-screen scene asks for the password";
     ASSERT_EQ(saver->m_nPassCount, 1);
 
-    struct Snapshot {
-        int x, y, passes, explosion;
-        BOOL between;
-        bool operator==(const Snapshot &) const = default;
-    };
     auto snap = [&] {
-        return Snapshot{saver->m_x, saver->m_y, saver->m_nPassCount, saver->m_nExplosionFrame,
-                        saver->m_bBetweenPasses};
+        return std::vector<int>{saver->m_x, saver->m_y, saver->m_nPassCount,
+                                saver->m_nExplosionFrame, saver->m_bBetweenPasses};
     };
-    const Snapshot before = snap();
+    const std::vector<int> before = snap();
     const int dx = saver->m_dx, dy = saver->m_dy;
-
+    bool activeNotTopmostOwned = false, unchangedDuringDialog = false;
     {
-        bool activeDuringDialog = false, notTopmostDuringDialog = false,
-             unchangedDuringDialog = false;
-        bool sameWindowOwnsDialog = false;
         ModalScript script({[&](QWidget *dialog) {
-                                activeDuringDialog = saver->m_bPasswordActive;
-                                notTopmostDuringDialog = !saver->m_impl->topmost;
-                                sameWindowOwnsDialog =
+                                activeNotTopmostOwned =
+                                    saver->m_bPasswordActive && !saver->m_impl->topmost &&
                                     dialog->parentWidget() == saver->m_impl->widget();
                                 // Input and timers keep arriving under the dialog.
                                 for (int i = 0; i < 5; ++i) {
@@ -549,38 +473,33 @@ TEST_F(PasswordTest, SaverWindowWaitsForTheDialogAndResumes) {
         EXPECT_TRUE(QTest::qWaitFor(
             [&] { return script.stepsRun() == 2 && !saver->m_bPasswordActive; }, 20000));
         QTest::qWait(50); // any request left in the queue would reopen the dialog now
-
-        EXPECT_FALSE(script.timedOut);
-        EXPECT_EQ(script.log, (std::vector<std::string>{
-                                  "vxVerifyPasswordDialog",
-                                  "message: Wrong password.\n\nThe screen saver continues."}))
+        EXPECT_TRUE(script.done());
+        EXPECT_EQ(script.Seen(), "vxVerifyPasswordDialog | message: Wrong password.\n\nThe "
+                                 "screen saver continues.")
             << "one dialog only: the requests made meanwhile were dropped";
-        EXPECT_TRUE(activeDuringDialog);
-        EXPECT_TRUE(notTopmostDuringDialog) << "out of the top-most band for the dialog";
-        EXPECT_TRUE(sameWindowOwnsDialog) << "the dialog belongs to the saver window";
-        EXPECT_TRUE(unchangedDuringDialog) << "no tick and no new pass under the dialog";
-        ASSERT_TRUE(IsWindow(hwnd)) << "a wrong password keeps the saver";
-        EXPECT_FALSE(saver->m_bPasswordActive);
-        EXPECT_TRUE(saver->m_impl->topmost) << "top-most again";
-        EXPECT_EQ(snap(), before) << "nothing moved while the dialog was open";
-    } // the script stops watching here
+    }
+    EXPECT_TRUE(activeNotTopmostOwned) << "out of the top-most band, owned by the saver window";
+    EXPECT_TRUE(unchangedDuringDialog) << "no tick and no new pass under the dialog";
+    ASSERT_TRUE(IsWindow(hwnd)) << "a wrong password keeps the saver";
+    EXPECT_FALSE(saver->m_bPasswordActive);
+    EXPECT_TRUE(saver->m_impl->topmost) << "top-most again";
+    EXPECT_EQ(snap(), before) << "nothing moved while the dialog was open";
 
     // The next tick continues the same pass from the same place.
     saver->SendMessage(WM_TIMER, CSceneWnd::kTickTimer);
-    EXPECT_EQ(saver->m_nPassCount, before.passes);
+    EXPECT_EQ(saver->m_nPassCount, before[2]);
     if (!saver->m_bMissileRun) {
-        EXPECT_EQ(saver->m_x, before.x + dx);
-        EXPECT_EQ(saver->m_y, before.y + dy);
+        EXPECT_EQ(std::vector<int>({saver->m_x, saver->m_y}),
+                  std::vector<int>({before[0] + dx, before[1] + dy}));
     } else {
         EXPECT_NE(snap(), before);
     }
 
-    // The right password closes it.
     ModalScript closing({EnterPassword("letmein")});
     saver->PostMessage(WM_CLOSE);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !IsWindow(hwnd); }, 20000))
         << "the right password closes the saver";
-    EXPECT_EQ(closing.log, std::vector<std::string>{"vxVerifyPasswordDialog"});
+    EXPECT_EQ(closing.Seen(), "vxVerifyPasswordDialog");
     VxClearQuitRequest(); // the saver's destroy handler asked to quit
     VxSetScreenService(previousScreen);
 }

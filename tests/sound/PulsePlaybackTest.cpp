@@ -14,9 +14,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
 #include <cstdlib>
-#include <memory>
+#include <functional>
 
 using namespace wavetest;
 
@@ -45,49 +45,7 @@ class PrivatePulse {
   public:
     QString error; // empty when the server runs and the capture is recording
 
-    PrivatePulse() {
-        for (const char *tool : {"pulseaudio", "pactl", "parec"}) {
-            if (QStandardPaths::findExecutable(tool).isEmpty()) {
-                error = QString("%1 is not installed").arg(tool);
-                return;
-            }
-        }
-        if (!m_runtime.isValid()) {
-            error = "no temporary folder";
-            return;
-        }
-        // Everything the client and server share lives in the private folder.
-        qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
-        qunsetenv("PULSE_SERVER");
-        qunsetenv("PULSE_RUNTIME_PATH");
-        if (!Run("pulseaudio",
-                 {"-n", "--daemonize=yes", "--exit-idle-time=-1", "--log-target=stderr",
-                  "--log-level=error", "-L", "module-null-sink sink_name=testsink rate=44100", "-L",
-                  "module-native-protocol-unix"})) {
-            error = "pulseaudio did not start";
-            return;
-        }
-        m_started = true;
-        QDeadlineTimer ready(10000);
-        while (!Run("pactl", {"info"}, 2000)) {
-            if (ready.hasExpired()) {
-                error = "pulseaudio did not answer";
-                return;
-            }
-            QThread::msleep(100);
-        }
-        if (!Run("pactl", {"set-default-sink", "testsink"})) {
-            error = "could not select the null sink";
-            return;
-        }
-        m_capture.start("parec",
-                        {"--device=testsink.monitor", "--format=s16le", "--channels=1",
-                         QString("--rate=%1").arg(kCaptureRate), "--raw", "--latency-msec=20"});
-        if (!m_capture.waitForStarted(5000)) {
-            error = "parec did not start";
-            return;
-        }
-    }
+    PrivatePulse() { error = Start(); }
 
     ~PrivatePulse() {
         if (m_capture.state() != QProcess::NotRunning) {
@@ -98,44 +56,63 @@ class PrivatePulse {
             Run("pulseaudio", {"--kill"}, 5000);
     }
 
-    // Keeps reading the capture while the event loop runs, for `ms`
-    // milliseconds or until `done` holds. Returns whether `done` held.
-    template <class Done> bool RecordUntil(int ms, Done done) {
-        QDeadlineTimer until(ms);
-        while (!until.hasExpired()) {
+    // Reads the capture while the event loop runs, for `ms` milliseconds or
+    // until `done` holds; returns whether it did.
+    bool RecordUntil(
+        int ms, const std::function<bool()> &done = [] { return false; }) {
+        for (QDeadlineTimer until(ms); !until.hasExpired();) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
             m_capture.waitForReadyRead(10);
-            Collect();
+            m_pending.append(m_capture.readAllStandardOutput());
+            const qsizetype whole = m_pending.size() / 2 * 2;
+            for (qsizetype i = 0; i < whole; i += 2)
+                m_samples.push_back(
+                    int16_t(uint8_t(m_pending[i]) | uint8_t(m_pending[i + 1]) << 8));
+            m_pending.remove(0, whole);
             if (done())
                 return true;
         }
         return false;
     }
-    void Record(int ms) {
-        RecordUntil(ms, [] { return false; });
-    }
 
     size_t CapturedMs() const { return m_samples.size() * 1000 / kCaptureRate; }
-    // Milliseconds of captured sound louder than a quiet hiss, in all of the
-    // capture or in its last `lastMs` milliseconds.
-    size_t LoudMs(size_t lastMs = SIZE_MAX) const {
-        const size_t tail = lastMs == SIZE_MAX
-                                ? m_samples.size()
-                                : std::min(m_samples.size(), lastMs * kCaptureRate / 1000);
-        size_t loud = 0;
-        for (size_t i = m_samples.size() - tail; i < m_samples.size(); ++i)
-            loud += std::abs(int(m_samples[i])) > kLoud;
-        return loud * 1000 / kCaptureRate;
+    // Milliseconds of capture louder than a quiet hiss, in all of it or (when
+    // given) in its last `lastMs` milliseconds.
+    size_t LoudMs(size_t lastMs = 0) const {
+        const size_t all = m_samples.size();
+        const size_t tail = lastMs ? std::min(all, lastMs * kCaptureRate / 1000) : all;
+        const auto loud = std::count_if(m_samples.end() - tail, m_samples.end(),
+                                        [](int16_t v) { return std::abs(int(v)) > kLoud; });
+        return size_t(loud) * 1000 / kCaptureRate;
     }
     void Restart() { m_samples.clear(); }
 
   private:
-    void Collect() {
-        m_pending.append(m_capture.readAllStandardOutput());
-        const qsizetype whole = m_pending.size() / 2 * 2;
-        for (qsizetype i = 0; i < whole; i += 2)
-            m_samples.push_back(int16_t(uint8_t(m_pending[i]) | uint8_t(m_pending[i + 1]) << 8));
-        m_pending.remove(0, whole);
+    QString Start() {
+        for (const char *tool : {"pulseaudio", "pactl", "parec"})
+            if (QStandardPaths::findExecutable(tool).isEmpty())
+                return QString("%1 is not installed").arg(tool);
+        if (!m_runtime.isValid())
+            return "no temporary folder";
+        // Everything the client and server share lives in the private folder.
+        qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
+        qunsetenv("PULSE_SERVER");
+        qunsetenv("PULSE_RUNTIME_PATH");
+        m_started = Run("pulseaudio", {"-n", "--daemonize=yes", "--exit-idle-time=-1",
+                                       "--log-target=stderr", "--log-level=error", "-L",
+                                       "module-null-sink sink_name=testsink rate=44100", "-L",
+                                       "module-native-protocol-unix"});
+        if (!m_started)
+            return "pulseaudio did not start";
+        for (QDeadlineTimer ready(10000); !Run("pactl", {"info"}, 2000); QThread::msleep(100))
+            if (ready.hasExpired())
+                return "pulseaudio did not answer";
+        if (!Run("pactl", {"set-default-sink", "testsink"}))
+            return "could not select the null sink";
+        m_capture.start("parec",
+                        {"--device=testsink.monitor", "--format=s16le", "--channels=1",
+                         QString("--rate=%1").arg(kCaptureRate), "--raw", "--latency-msec=20"});
+        return m_capture.waitForStarted(5000) ? QString() : "parec did not start";
     }
 
     QTemporaryDir m_runtime;
@@ -159,12 +136,10 @@ TEST(PulsePlayback, APlayReachesTheServerAndAStopSilencesIt) {
     if (!pulse.error.isEmpty())
         GTEST_SKIP() << "no private PulseAudio server: " << pulse.error.toStdString();
     VxInstallQtSoundOutput();
-    ASSERT_NE(VxGetSoundOutput(), nullptr);
     auto *output = dynamic_cast<QtSoundOutput *>(VxGetSoundOutput());
     ASSERT_NE(output, nullptr);
 
-    // A short and a long 8-bit mono wave, played from a resource module the
-    // way the saver plays its own.
+    // A short and a long 8-bit mono wave, played from a resource module.
     const Bytes shortWave = SimpleWave({1, 1, 22050, 8}, Square8(22050 / 2)); // 0.5 s
     const Bytes longWave = SimpleWave({1, 1, 11025, 8}, Square8(11025 * 4));  // 4 s
     const ResourceEntry entries[] = {{"WAVE", 1, shortWave.data(), DWORD(shortWave.size())},
@@ -190,7 +165,7 @@ TEST(PulsePlayback, APlayReachesTheServerAndAStopSilencesIt) {
     pulse.Restart();
     ASSERT_TRUE(play(shortWave)) << "the server offered no device or refused 8-bit mono";
     EXPECT_TRUE(pulse.RecordUntil(10000, idle)) << "a 0.5 s sound never ended";
-    pulse.Record(500);
+    pulse.RecordUntil(500);
     EXPECT_GE(pulse.LoudMs(), 400u) << "the sound did not reach the server";
     EXPECT_LE(pulse.LoudMs(), 600u) << "the sound played more than once";
     EXPECT_EQ(pulse.LoudMs(300), 0u) << "sound after the end";
@@ -201,7 +176,7 @@ TEST(PulsePlayback, APlayReachesTheServerAndAStopSilencesIt) {
     ASSERT_TRUE(pulse.RecordUntil(10000, [&] { return pulse.LoudMs() >= 300; }));
     sndPlaySoundA(nullptr, 0);
     EXPECT_FALSE(output->IsPlaying());
-    pulse.Record(1500);
+    pulse.RecordUntil(1500);
     EXPECT_LT(pulse.LoudMs(), 1500u) << "the stop did not cut the 4 s sound";
     EXPECT_EQ(pulse.LoudMs(1000), 0u) << "the sound went on after the stop";
 
@@ -212,7 +187,7 @@ TEST(PulsePlayback, APlayReachesTheServerAndAStopSilencesIt) {
     ASSERT_TRUE(pulse.RecordUntil(10000, [&] { return pulse.LoudMs() >= 300; }));
     ASSERT_TRUE(play(shortWave));
     EXPECT_TRUE(pulse.RecordUntil(10000, idle));
-    pulse.Record(500);
+    pulse.RecordUntil(500);
     EXPECT_LT(pulse.LoudMs(), 2000u) << "the long sound went on under the short one";
     EXPECT_EQ(pulse.LoudMs(300), 0u);
 

@@ -1,66 +1,123 @@
-// A recording sound output and a small module of test waves, for tests that
-// watch what reaches the sound output.
+// RIFF wave images built byte by byte (valid and broken alike), a recording
+// sound output and a small module of test waves.
 #pragma once
 
 #include "platform/afx/Resources.h"
 #include "platform/afx/SoundOutput.h"
-#include "tests/sound/WaveBuilder.h"
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
 namespace wavetest {
 
-// Records every call as "play <id>" or "stop". A played sound is named by the
-// id of the test wave whose samples it points into ("play ?" for others).
-class RecordingOutput : public ISoundOutput {
-  public:
-    std::vector<std::string> calls;
-    std::map<const BYTE *, int> idBySamples;
-    WaveSound lastPlayed;
-    BOOL playResult = TRUE;
+using Bytes = std::vector<uint8_t>;
 
-    BOOL Play(const WaveSound &sound) override {
-        const auto it = idBySamples.find(sound.samples);
-        calls.push_back("play " +
-                        (it == idBySamples.end() ? std::string("?") : std::to_string(it->second)));
-        lastPlayed = sound;
-        return playResult;
-    }
-    void Stop() override { calls.push_back("stop"); }
+inline void Put(Bytes &b, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        b.push_back(uint8_t(v >> 8 * i));
+}
+
+// Format fields; a byte rate or block align of 0 is derived from the others.
+struct Fmt {
+    uint16_t tag = 1, channels = 1;
+    uint32_t rate = 22050;
+    uint16_t bits = 8;
+    uint32_t byteRate = 0;
+    uint16_t blockAlign = 0;
 };
 
-// Installs a recorder for the lifetime of the object and restores the output
-// that was there before.
-class ScopedRecorder {
+// A "fmt " chunk body: the 16-byte PCM record plus `extra` zero bytes.
+inline Bytes FmtBody(const Fmt &f, size_t extra = 0) {
+    const uint16_t align = f.blockAlign ? f.blockAlign : uint16_t(f.channels * (f.bits / 8));
+    Bytes b;
+    Put(b, f.tag, 2);
+    Put(b, f.channels, 2);
+    Put(b, f.rate, 4);
+    Put(b, f.byteRate ? f.byteRate : f.rate * align, 4);
+    Put(b, align, 2);
+    Put(b, f.bits, 2);
+    b.resize(b.size() + extra, 0);
+    return b;
+}
+
+// Tag, size (the body's unless `size` >= 0), body, and a pad byte after an
+// odd body unless `pad` is false.
+inline Bytes Chunk(const char *tag, const Bytes &body, bool pad = true, int64_t size = -1) {
+    Bytes b(tag, tag + 4);
+    Put(b, size >= 0 ? uint32_t(size) : uint32_t(body.size()), 4);
+    b.insert(b.end(), body.begin(), body.end());
+    if (pad && (body.size() & 1))
+        b.push_back(0);
+    return b;
+}
+
+// `magic` <size> `form` and the chunks; the size covers them unless given.
+inline Bytes Riff(const std::vector<Bytes> &chunks, int64_t size = -1, const char *form = "WAVE",
+                  const char *magic = "RIFF") {
+    Bytes body(form, form + 4);
+    for (const Bytes &c : chunks)
+        body.insert(body.end(), c.begin(), c.end());
+    Bytes b(magic, magic + 4);
+    Put(b, size >= 0 ? uint32_t(size) : uint32_t(body.size()), 4);
+    b.insert(b.end(), body.begin(), body.end());
+    return b;
+}
+
+// `count` 8-bit samples of a square wave swinging 64 either side of silence.
+inline Bytes Square8(size_t count) {
+    Bytes b(count);
+    for (size_t i = 0; i < count; ++i)
+        b[i] = (i / 25) % 2 ? 192 : 64;
+    return b;
+}
+
+inline Bytes SimpleWave(const Fmt &f, const Bytes &samples) {
+    return Riff({Chunk("fmt ", FmtBody(f)), Chunk("data", samples)});
+}
+
+// Installed as the sound output while it lives. Records "play <id>" (the id
+// of the test wave whose samples were played, "?" for others) and "stop".
+class Recorder : public ISoundOutput {
   public:
-    ScopedRecorder() : m_previous(VxSetSoundOutput(&output)) {}
-    ~ScopedRecorder() { VxSetSoundOutput(m_previous); }
-    RecordingOutput output;
+    Recorder() : m_previous(VxSetSoundOutput(this)) {}
+    ~Recorder() override { VxSetSoundOutput(m_previous); }
+    BOOL Play(const WaveSound &sound) override {
+        const auto it = idBySamples.find(sound.samples);
+        Note("play " + (it == idBySamples.end() ? "?" : std::to_string(it->second)));
+        last = sound;
+        return result;
+    }
+    void Stop() override { Note("stop"); }
+
+    std::string calls; // comma-separated
+    std::map<const BYTE *, int> idBySamples;
+    WaveSound last;
+    BOOL result = TRUE;
 
   private:
+    void Note(const std::string &call) { calls += (calls.empty() ? "" : ", ") + call; }
     ISoundOutput *m_previous;
 };
 
-// A module holding "WAVE" resources 170, 3000, 3001, 3002 (each a distinct
-// valid image), 500 (a malformed image), 501 (a resource with no data) and a
-// bitmap 3003 (right id, wrong type); installed as the current resource module
-// while the object lives.
+// The current resource module while it lives: "WAVE" 170, 3000 and 3001
+// (distinct valid images, numbered 0-2), 500 (image 3, whose header claims
+// more bytes than the resource holds), 501 (no data), and a bitmap 3003.
 class TestWaveModule {
   public:
-    TestWaveModule() {
-        const int ids[] = {170, 3000, 3001, 3002};
-        for (int i = 0; i < 4; ++i)
-            m_images.push_back(
-                SimpleWave({1, 1, i == 0 ? 11025u : 22050u, 8}, Square8(200 + 50 * i)));
-        m_images.push_back(Riff({Chunk("data", Square8(10))})); // no fmt
-        m_images.push_back(SimpleWave({}, Square8(10)));
-        for (int i = 0; i < 4; ++i)
-            Add("WAVE", WORD(ids[i]), m_images[i]);
-        Add("WAVE", 500, m_images[4]);
+    explicit TestWaveModule(Recorder *labels = nullptr) {
+        const Bytes whole = SimpleWave({}, Square8(400));
+        m_images = {SimpleWave({1, 1, 11025, 8}, Square8(200)), SimpleWave({}, Square8(250)),
+                    SimpleWave({}, Square8(300)), Bytes(whole.begin(), whole.begin() + 100)};
+        const WORD ids[] = {170, 3000, 3001, 500};
+        for (size_t i = 0; i < m_images.size(); ++i) {
+            m_entries.push_back({"WAVE", ids[i], m_images[i].data(), DWORD(m_images[i].size())});
+            if (labels && i < 3)
+                labels->idBySamples[m_images[i].data() + 44] = ids[i];
+        }
         m_entries.push_back({"WAVE", 501, nullptr, 0});
-        Add(RT_BITMAP, 3003, m_images[5]);
+        m_entries.push_back({RT_BITMAP, 3003, m_images[1].data(), DWORD(m_images[1].size())});
         m_module = {m_entries.data(), m_entries.size()};
         m_previous = AfxGetResourceHandle();
         AfxSetResourceHandle(VxModuleHandle(&m_module));
@@ -68,19 +125,9 @@ class TestWaveModule {
     ~TestWaveModule() { AfxSetResourceHandle(m_previous); }
     TestWaveModule(const TestWaveModule &) = delete;
     TestWaveModule &operator=(const TestWaveModule &) = delete;
-
-    // Lets `out` name the played waves by id.
-    void Label(RecordingOutput &out) const {
-        const int ids[] = {170, 3000, 3001, 3002};
-        for (int i = 0; i < 4; ++i)
-            out.idBySamples[m_images[i].data() + 44] = ids[i];
-    }
     const Bytes &Image(size_t i) const { return m_images[i]; }
 
   private:
-    void Add(LPCSTR type, WORD id, const Bytes &b) {
-        m_entries.push_back({type, id, b.data(), DWORD(b.size())});
-    }
     std::vector<Bytes> m_images;
     std::vector<ResourceEntry> m_entries;
     ResourceModule m_module{};
