@@ -3,56 +3,58 @@
 // the framework wrappers over them.
 #include "platform/afx/AfxGdi.h"
 #include "platform/afx/Resources.h"
-#include "platform/gdi/Gdi.h"
+#include "tests/gdi/GdiTestKit.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstring>
-#include <vector>
+
+using namespace gditest;
 
 namespace {
 
-class DisplayDepth {
-  public:
-    explicit DisplayDepth(int bits) { VxSetDisplayDepth(bits); }
-    ~DisplayDepth() { VxSetDisplayDepth(32); }
-};
-
-TEST(DeviceContexts, MemoryDcStartsWithTheDocumentedDefaults) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    ASSERT_NE(dc, nullptr);
-    EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 0));
-    EXPECT_EQ(GetBkColor(dc), RGB(255, 255, 255));
-    EXPECT_EQ(GetStretchBltMode(dc), BLACKONWHITE);
-    // Its bitmap is the 1x1 monochrome one: a compatible bitmap is monochrome.
-    HBITMAP b = CreateCompatibleBitmap(dc, 5, 5);
+int BitsOf(HBITMAP b) {
     BITMAP bm{};
-    ASSERT_EQ(GetObjectA(b, sizeof bm, &bm), int(sizeof(BITMAP)));
-    EXPECT_EQ(bm.bmBitsPixel, 1);
-    HBITMAP stock = static_cast<HBITMAP>(SelectObject(dc, b));
-    GetObjectA(stock, sizeof bm, &bm);
-    EXPECT_EQ(bm.bmWidth, 1);
-    EXPECT_EQ(bm.bmHeight, 1);
-    EXPECT_EQ(SelectPalette(dc, reinterpret_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), 0),
+    GetObjectA(b, sizeof bm, &bm);
+    return bm.bmBitsPixel;
+}
+
+TEST(DeviceContexts, DefaultsAndTheOneDcPerBitmapRule) {
+    HDC a = CreateCompatibleDC(nullptr), b = CreateCompatibleDC(nullptr);
+    EXPECT_EQ(GetTextColor(a), RGB(0, 0, 0));
+    EXPECT_EQ(GetBkColor(a), RGB(255, 255, 255));
+    EXPECT_EQ(GetStretchBltMode(a), BLACKONWHITE);
+    HBITMAP compatible = CreateCompatibleBitmap(a, 5, 5);
+    EXPECT_EQ(BitsOf(compatible), 1) << "a fresh memory DC holds the 1x1 monochrome bitmap";
+    DeleteObject(compatible);
+    EXPECT_EQ(SelectPalette(a, static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), 0),
               GetStockObject(DEFAULT_PALETTE));
-    SelectObject(dc, stock);
-    DeleteObject(b);
-    DeleteDC(dc);
+
+    HBITMAP bitmap = VxCreateDisplayBitmap(4, 4);
+    HGDIOBJ stockA = SelectObject(a, bitmap);
+    ASSERT_NE(stockA, nullptr);
+    EXPECT_EQ(SelectObject(b, bitmap), nullptr) << "already selected into a";
+    EXPECT_EQ(SelectObject(a, stockA), bitmap) << "returns the previous bitmap";
+    HGDIOBJ stockB = SelectObject(b, bitmap);
+    EXPECT_NE(stockB, nullptr) << "free again after deselection";
+    SelectObject(b, stockB);
+    EXPECT_EQ(SelectObject(a, stockB), stockA) << "the stock bitmap sits in any number of DCs";
+    DeleteDC(a);
+    DeleteDC(b);
+    DeleteObject(bitmap);
 }
 
 TEST(DeviceContexts, DisplayFactsFollowTheDepth) {
     struct Row {
-        int depth, bitsPixel, numColors, sizePalette;
+        int depth, numColors, sizePalette;
         bool paletteCaps;
-    };
-    const Row rows[] = {{32, 32, -1, 0, false}, {8, 8, 20, 256, true}, {4, 4, 16, 0, false}};
+    } const rows[] = {{32, -1, 0, false}, {8, 20, 256, true}, {4, 16, 0, false}};
     for (const Row &row : rows) {
         DisplayDepth depth(row.depth);
         HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
         HDC memory = CreateCompatibleDC(screen);
         for (HDC dc : {screen, memory}) {
-            EXPECT_EQ(GetDeviceCaps(dc, BITSPIXEL), row.bitsPixel) << row.depth;
+            EXPECT_EQ(GetDeviceCaps(dc, BITSPIXEL), row.depth);
             EXPECT_EQ(GetDeviceCaps(dc, PLANES), 1) << row.depth;
             EXPECT_EQ(GetDeviceCaps(dc, NUMCOLORS), row.numColors) << row.depth;
             EXPECT_EQ(GetDeviceCaps(dc, SIZEPALETTE), row.sizePalette) << row.depth;
@@ -60,9 +62,7 @@ TEST(DeviceContexts, DisplayFactsFollowTheDepth) {
                 << row.depth;
         }
         HBITMAP b = CreateCompatibleBitmap(screen, 3, 3);
-        BITMAP bm{};
-        GetObjectA(b, sizeof bm, &bm);
-        EXPECT_EQ(bm.bmBitsPixel, row.depth == 32 ? 32 : 8) << row.depth;
+        EXPECT_EQ(BitsOf(b), row.depth == 32 ? 32 : 8) << row.depth;
         DeleteObject(b);
         DeleteDC(memory);
         DeleteDC(screen);
@@ -70,30 +70,12 @@ TEST(DeviceContexts, DisplayFactsFollowTheDepth) {
     EXPECT_EQ(CreateDCA("PRINTER", nullptr, nullptr, nullptr), nullptr);
 }
 
-TEST(DeviceContexts, ABitmapSitsInAtMostOneDc) {
-    HDC a = CreateCompatibleDC(nullptr), b = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = VxCreateDisplayBitmap(4, 4);
-    HGDIOBJ oldA = SelectObject(a, bitmap);
-    ASSERT_NE(oldA, nullptr);
-    EXPECT_EQ(SelectObject(b, bitmap), nullptr);
-    EXPECT_EQ(SelectObject(a, oldA), bitmap) << "returns the previous bitmap";
-    HGDIOBJ oldB = SelectObject(b, bitmap);
-    EXPECT_NE(oldB, nullptr) << "free again after deselection";
-    SelectObject(b, oldB);
-    // The stock bitmap may sit in any number of DCs.
-    EXPECT_EQ(SelectObject(a, oldB), oldA);
-    DeleteDC(a);
-    DeleteDC(b);
-    DeleteObject(bitmap);
-}
-
 TEST(DeviceContexts, DeletingSelectedObjectsIsDeferredAndDeadHandlesFailCleanly) {
     const size_t before = VxLiveObjectCount();
     HDC dc = CreateCompatibleDC(nullptr);
     HBITMAP bitmap = VxCreateDisplayBitmap(4, 4);
     HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
-    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-    HGDIOBJ oldBrush = SelectObject(dc, brush);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap), oldBrush = SelectObject(dc, brush);
     EXPECT_TRUE(DeleteObject(bitmap));
     EXPECT_TRUE(DeleteObject(brush));
     EXPECT_TRUE(VxIsLiveObject(bitmap)) << "still selected";
@@ -107,15 +89,14 @@ TEST(DeviceContexts, DeletingSelectedObjectsIsDeferredAndDeadHandlesFailCleanly)
 
     // Every call given a dead or foreign handle fails without touching memory.
     int foreign = 0;
-    HDC dead = dc;
-    EXPECT_FALSE(DeleteDC(dead));
-    EXPECT_FALSE(BitBlt(dead, 0, 0, 1, 1, dead, 0, 0, SRCCOPY));
-    EXPECT_FALSE(PatBlt(dead, 0, 0, 1, 1, BLACKNESS));
-    EXPECT_EQ(SelectObject(dead, oldBitmap), nullptr);
+    EXPECT_FALSE(DeleteDC(dc));
+    EXPECT_FALSE(BitBlt(dc, 0, 0, 1, 1, dc, 0, 0, SRCCOPY));
+    EXPECT_FALSE(PatBlt(dc, 0, 0, 1, 1, BLACKNESS));
+    EXPECT_EQ(SelectObject(dc, oldBitmap), nullptr);
     EXPECT_FALSE(DeleteObject(bitmap));
     EXPECT_FALSE(DeleteObject(&foreign));
     EXPECT_EQ(GetObjectA(&foreign, sizeof(BITMAP), nullptr), 0);
-    EXPECT_EQ(GetPixel(dead, 0, 0), CLR_INVALID);
+    EXPECT_EQ(GetPixel(dc, 0, 0), CLR_INVALID);
     EXPECT_EQ(SetBkColor(reinterpret_cast<HDC>(&foreign), 0), CLR_INVALID);
     EXPECT_EQ(GetDeviceCaps(nullptr, BITSPIXEL), 0);
     EXPECT_TRUE(DeleteObject(GetStockObject(WHITE_BRUSH))) << "stock objects stay";
@@ -127,42 +108,39 @@ TEST(Bitmaps, CreationSizesAndRecords) {
         const char *name;
         int w, h;
         UINT planes, bpp;
-        bool made;
-        int wantW, wantH, wantBpp, wantWidthBytes;
-    };
-    const Row rows[] = {
-        {"mask", 275, 200, 1, 1, true, 275, 200, 1, 36},
-        {"negative sizes made positive", -3, -2, 1, 1, true, 3, 2, 1, 2},
-        {"zero size: the stock bitmap", 0, 7, 1, 32, true, 1, 1, 1, 2},
-        {"8 bpp", 5, 1, 1, 8, true, 5, 1, 8, 6},
-        {"24 bpp stored as 32", 5, 1, 1, 24, true, 5, 1, 32, 20},
-        {"two planes", 5, 5, 2, 1, false, 0, 0, 0, 0},
-        {"too large", 100000, 100000, 1, 32, false, 0, 0, 0, 0},
-        {"INT_MIN", INT_MIN, 1, 1, 1, false, 0, 0, 0, 0},
+        int wantW, wantH, wantBpp, wantWidthBytes; // wantW 0: refused
+    } const rows[] = {
+        {"mask", 275, 200, 1, 1, 275, 200, 1, 36},
+        {"negative sizes made positive", -3, -2, 1, 1, 3, 2, 1, 2},
+        {"zero size: the stock bitmap", 0, 7, 1, 32, 1, 1, 1, 2},
+        {"8 bpp", 5, 1, 1, 8, 5, 1, 8, 6},
+        {"24 bpp stored as 32", 5, 1, 1, 24, 5, 1, 32, 20},
+        {"two planes", 5, 5, 2, 1, 0, 0, 0, 0},
+        {"too large", 100000, 100000, 1, 32, 0, 0, 0, 0},
+        {"INT_MIN", INT_MIN, 1, 1, 1, 0, 0, 0, 0},
     };
     for (const Row &row : rows) {
         HBITMAP b = CreateBitmap(row.w, row.h, row.planes, row.bpp, nullptr);
-        EXPECT_EQ(b != nullptr, row.made) << row.name;
+        EXPECT_EQ(b != nullptr, row.wantW != 0) << row.name;
         if (!b)
             continue;
         BITMAP bm{};
         EXPECT_EQ(GetObjectA(b, 0, nullptr), int(sizeof(BITMAP))) << row.name;
         ASSERT_EQ(GetObjectA(b, sizeof bm, &bm), int(sizeof(BITMAP))) << row.name;
-        EXPECT_EQ(bm.bmWidth, row.wantW) << row.name;
-        EXPECT_EQ(bm.bmHeight, row.wantH) << row.name;
-        EXPECT_EQ(bm.bmBitsPixel, row.wantBpp) << row.name;
-        EXPECT_EQ(bm.bmPlanes, 1) << row.name;
-        EXPECT_EQ(bm.bmWidthBytes, row.wantWidthBytes) << row.name;
-        EXPECT_EQ(bm.bmBits, nullptr) << row.name;
+        // width, height, bits per pixel, planes, bytes a row, whether it has bits
+        EXPECT_EQ((std::vector<long>{bm.bmWidth, bm.bmHeight, bm.bmBitsPixel, bm.bmPlanes,
+                                     bm.bmWidthBytes, bm.bmBits != nullptr}),
+                  (std::vector<long>{row.wantW, row.wantH, row.wantBpp, 1, row.wantWidthBytes, 0}))
+            << row.name;
         DeleteObject(b);
     }
     // Initial bits come in WORD-aligned rows.
     const BYTE bits[4] = {0x80, 0x00, 0x40, 0x00};
-    HBITMAP b = CreateBitmap(9, 2, 1, 1, bits);
-    EXPECT_EQ(VxPixelColour(b, 0, 0), 0xFFFFFFu);
-    EXPECT_EQ(VxPixelColour(b, 1, 1), 0xFFFFFFu);
-    EXPECT_EQ(VxPixelColour(b, 1, 0), 0u);
-    DeleteObject(b);
+    Surface s(CreateBitmap(9, 2, 1, 1, bits));
+    const std::vector<uint32_t> px = Snapshot(s.bitmap);
+    EXPECT_EQ(px[0], 1u);
+    EXPECT_EQ(px[1], 0u);
+    EXPECT_EQ(px[9 + 1], 1u);
 }
 
 TEST(GlobalMemory, AllocateLockFree) {
@@ -190,17 +168,13 @@ TEST(Surfaces, SurfaceDcsReportWhatWasDrawnAndLeaveTheBitmap) {
     PatBlt(dc, 90, 40, 30, 30, WHITENESS); // clipped to the surface
     PatBlt(dc, 500, 500, 3, 3, WHITENESS); // outside: nothing drawn
     ASSERT_TRUE(VxTakeDirtyRect(dc, &r));
-    EXPECT_EQ(r.left, 10);
-    EXPECT_EQ(r.top, 5);
-    EXPECT_EQ(r.right, 100);
-    EXPECT_EQ(r.bottom, 50);
+    EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}),
+              (std::vector<LONG>{10, 5, 100, 50}));
     EXPECT_FALSE(VxTakeDirtyRect(dc, &r)) << "reset by the previous call";
     EXPECT_EQ(GetDeviceCaps(dc, BITSPIXEL), 32);
     HDC memory = CreateCompatibleDC(dc);
     HBITMAP compatible = CreateCompatibleBitmap(dc, 2, 2);
-    BITMAP bm{};
-    GetObjectA(compatible, sizeof bm, &bm);
-    EXPECT_EQ(bm.bmBitsPixel, 32);
+    EXPECT_EQ(BitsOf(compatible), 32);
     EXPECT_TRUE(VxDeleteSurfaceDC(dc));
     EXPECT_TRUE(VxIsLiveObject(backing));
     EXPECT_FALSE(VxDeleteSurfaceDC(memory)) << "only surface DCs";
@@ -208,11 +182,10 @@ TEST(Surfaces, SurfaceDcsReportWhatWasDrawnAndLeaveTheBitmap) {
     DeleteObject(compatible);
     DeleteObject(backing);
     EXPECT_FALSE(VxIsLiveObject(backing));
-}
 
-TEST(Surfaces, TheScreenDcDrawsIntoTheScreenSurface) {
+    // The screen DC draws into the screen surface, and into nothing without one.
     HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    EXPECT_TRUE(PatBlt(screen, 0, 0, 10, 10, WHITENESS)) << "no surface: nothing to draw";
+    EXPECT_TRUE(PatBlt(screen, 0, 0, 10, 10, WHITENESS));
     HBITMAP surface = VxCreateDisplayBitmap(8, 8);
     VxSetScreenSurface(surface);
     EXPECT_EQ(VxGetScreenSurface(), surface);
@@ -223,34 +196,23 @@ TEST(Surfaces, TheScreenDcDrawsIntoTheScreenSurface) {
     DeleteDC(screen);
 }
 
-// A 4x4 icon file: 24 bpp colours, AND mask with the left half transparent.
-std::vector<BYTE> IconFile(bool cursor) {
-    std::vector<BYTE> f = {0, 0, BYTE(cursor ? 2 : 1), 0, 1, 0};
-    const size_t imageBytes = 40 + 4 * 12 + 4 * 4;
-    const BYTE entry[16] = {
-        4,  4, 0, 0, BYTE(cursor ? 1 : 1), 0, BYTE(cursor ? 2 : 24), 0, BYTE(imageBytes), 0, 0, 0,
-        22, 0, 0, 0};
-    f.insert(f.end(), entry, entry + 16);
-    BYTE header[40] = {40, 0, 0, 0, 4, 0, 0, 0, 8, 0, 0, 0, 1, 0, 24, 0};
-    f.insert(f.end(), header, header + 40);
-    for (int row = 0; row < 4; ++row) // XOR rows, bottom-up: blue, green, red, white
-        for (int x = 0; x < 4; ++x) {
-            const BYTE px[3] = {BYTE(row == 0   ? 255
-                                     : row == 3 ? 255
-                                                : 0),
-                                BYTE(row == 1 || row == 3 ? 255 : 0),
-                                BYTE(row == 2 || row == 3 ? 255 : 0)};
-            f.insert(f.end(), px, px + 3);
-        }
-    for (int row = 0; row < 4; ++row) { // AND rows: left two pixels transparent
-        const BYTE m[4] = {0xC0, 0, 0, 0};
-        f.insert(f.end(), m, m + 4);
-    }
+// A 4x4 24-bpp icon file (a cursor with hot spot 1,2): rows white, red,
+// green, blue from the top; the AND mask makes the two left columns transparent.
+Bytes IconFile(bool cursor) {
+    Bytes f(22 + 40, 0);
+    Put(f, 2, cursor ? 2 : 1, 2), Put(f, 4, 1, 2), f[6] = f[7] = 4;
+    Put(f, 10, 1, 2), Put(f, 12, cursor ? 2 : 24, 2), Put(f, 14, 40 + 48 + 16), Put(f, 18, 22);
+    Put(f, 22, 40), Put(f, 26, 4), Put(f, 30, 8), Put(f, 34, 1, 2), Put(f, 36, 24, 2);
+    for (uint32_t c : {0x0000FFu, 0x00FF00u, 0xFF0000u, 0xFFFFFFu}) // bottom-up
+        for (int x = 0; x < 4; ++x)
+            f.insert(f.end(), {uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16)});
+    for (int row = 0; row < 4; ++row)
+        f.insert(f.end(), {0xC0, 0, 0, 0});
     return f;
 }
 
-TEST(Icons, DrawIconExMasksThenInverts) {
-    static const std::vector<BYTE> ico = IconFile(false), cur = IconFile(true);
+TEST(Icons, LoadSharingDrawIconExAndCursors) {
+    static const Bytes ico = IconFile(false), cur = IconFile(true);
     static const ResourceEntry entries[] = {{RT_GROUP_ICON, 128, ico.data(), DWORD(ico.size())},
                                             {RT_GROUP_CURSOR, 129, cur.data(), DWORD(cur.size())}};
     static const ResourceModule module{entries, 2};
@@ -269,30 +231,23 @@ TEST(Icons, DrawIconExMasksThenInverts) {
 
     HICON small = static_cast<HICON>(LoadImageA(h, MAKEINTRESOURCE(128), IMAGE_ICON, 0, 0, 0));
     ASSERT_NE(small, nullptr);
-    HBITMAP target = VxCreateDisplayBitmap(6, 4);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, target);
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 6; ++x)
-            SetPixel(dc, x, y, RGB(0x10, 0x20, 0x30));
-    SetTextColor(dc, RGB(1, 1, 1));
-    ASSERT_TRUE(DrawIconEx(dc, 1, 0, small, 0, 0, 0, nullptr, DI_NORMAL));
-    EXPECT_EQ(GetTextColor(dc), RGB(1, 1, 1)) << "colours restored";
+    Surface target(6, 4, 32);
+    const COLORREF back = RGB(0x10, 0x20, 0x30);
+    for (int i = 0; i < 24; ++i)
+        SetPixel(target.dc, i % 6, i / 6, back);
+    SetTextColor(target.dc, RGB(1, 1, 1));
+    ASSERT_TRUE(DrawIconEx(target.dc, 1, 0, small, 0, 0, 0, nullptr, DI_NORMAL));
+    EXPECT_EQ(GetTextColor(target.dc), RGB(1, 1, 1)) << "colours restored";
     const COLORREF rows[4] = {RGB(255, 255, 255), RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)};
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 6; ++x) {
-            // Transparent (AND 1) where x - 1 is 0 or 1, outside the icon too;
-            // there the XOR colour is inverted over the background.
-            COLORREF want = RGB(0x10, 0x20, 0x30);
-            if (x == 1 || x == 2)
-                want = RGB(0x10, 0x20, 0x30) ^ rows[y];
-            else if (x >= 3 && x <= 4)
-                want = rows[y];
-            ASSERT_EQ(GetPixel(dc, x, y), want) << x << "," << y;
+            // Where the mask is 1 (icon columns 0 and 1) the colour inverts the
+            // background; where it is 0 the colour replaces it.
+            const COLORREF want = x == 1 || x == 2   ? back ^ rows[y]
+                                  : x == 3 || x == 4 ? rows[y]
+                                                     : back;
+            ASSERT_EQ(GetPixel(target.dc, x, y), want) << x << "," << y;
         }
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(target);
     EXPECT_TRUE(DestroyIcon(small));
     EXPECT_FALSE(DestroyIcon(small));
 
@@ -312,12 +267,13 @@ TEST(Icons, DrawIconExMasksThenInverts) {
 TEST(Framework, WrappersForwardAndReleaseOnce) {
     const size_t before = VxLiveObjectCount();
     {
-        CDC screen;
+        CDC screen, memory;
         ASSERT_TRUE(screen.CreateDC("DISPLAY", nullptr, nullptr, nullptr));
-        CDC memory;
         ASSERT_TRUE(memory.CreateCompatibleDC(&screen));
         CBitmap bitmap;
         ASSERT_TRUE(bitmap.CreateCompatibleBitmap(&screen, 8, 8));
+        // Regression: a Create on a wrapper that already holds an object
+        // fails without leaking what it made.
         EXPECT_FALSE(bitmap.CreateBitmap(2, 2, 1, 1, nullptr)) << "already holds a bitmap";
         CBitmap *old = memory.SelectObject(&bitmap);
         ASSERT_NE(old, nullptr);
@@ -333,8 +289,7 @@ TEST(Framework, WrappersForwardAndReleaseOnce) {
         CPalette palette;
         BYTE storage[8] = {0, 3, 1, 0, 1, 2, 3, 0};
         ASSERT_TRUE(palette.CreatePalette(reinterpret_cast<LOGPALETTE *>(storage)));
-        CPalette *wrapper = CPalette::FromHandle(palette);
-        EXPECT_EQ(wrapper->m_hObject, palette.m_hObject);
+        EXPECT_EQ(CPalette::FromHandle(palette)->m_hObject, palette.m_hObject);
         EXPECT_EQ(VxLiveObjectCount(), before + 5);
         EXPECT_TRUE(bitmap.DeleteObject());
         EXPECT_EQ(bitmap.m_hObject, nullptr);

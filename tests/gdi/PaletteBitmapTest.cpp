@@ -3,32 +3,20 @@
 #include "gfx/PaletteBitmap.h"
 #include "platform/afx/MessageBox.h"
 #include "platform/afx/Resources.h"
-#include "tests/gdi/DibBuilder.h"
+#include "tests/gdi/GdiTestKit.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <random>
-#include <string>
-#include <unistd.h>
-#include <vector>
 
-using namespace dibtest;
+using namespace gditest;
 
 namespace {
 
-class DisplayDepth {
-  public:
-    explicit DisplayDepth(int bits) { VxSetDisplayDepth(bits); }
-    ~DisplayDepth() { VxSetDisplayDepth(32); }
-};
-
 class MessageRecorder : public IMessageBoxService {
   public:
-    MessageRecorder() { previous_ = VxSetMessageBoxService(this); }
+    MessageRecorder() : previous_(VxSetMessageBoxService(this)) {}
     ~MessageRecorder() override { VxSetMessageBoxService(previous_); }
     int Show(HWND, const char *text, const char *, UINT style) override {
         texts.push_back(text);
@@ -45,33 +33,49 @@ class MessageRecorder : public IMessageBoxService {
 constexpr WORD kSprite = 2500, kGrey4 = 10, kMono = 11, kGrey8 = 12, kUsed236 = 13, kTrue24 = 14,
                kUsed236At4 = 15, kTruncated = 16;
 
-// A 23x9 sprite over the sprite table: a key-coloured frame, a body of image
-// colours, one pixel of a second entry equal to the key colour and one pixel
-// one step away from it.
+// A 23x9 sprite over a sprite-style table (VGA colours at 0-7 and 248-255,
+// the key 0,128,0 at 2): a key-coloured frame, a body of image colours, one
+// pixel of a second entry equal to the key and one a step away from it.
 DibLayout SpriteLayout() {
     DibLayout s;
     s.width = 23;
     s.height = 9;
-    s.bitCount = 8;
     s.clrUsed = 256;
-    s.table = SpriteTable();
-    s.table[100] = RGBQUAD{0, 128, 0, 0}; // the key colour again
-    s.table[101] = RGBQUAD{1, 128, 0, 0}; // almost the key colour
+    const uint32_t vga[16] = {0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080,
+                              0x008080, 0xC0C0C0, 0x808080, 0xFF0000, 0x00FF00, 0xFFFF00,
+                              0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF};
+    for (int i = 0; i < 256; ++i)
+        s.table.push_back(Quad(i < 8      ? vga[i]
+                               : i >= 248 ? vga[i - 240]
+                                          : uint32_t((i * 37) & 0xFF) << 16 |
+                                                uint32_t((i * 91) & 0xFF) << 8 |
+                                                uint32_t((i * 13 + 5) & 0xFF)));
+    s.table[100] = Quad(0x008000); // the key colour again
+    s.table[101] = Quad(0x008001); // almost the key colour
     // The four static colours that are not VGA colours: with them the other
     // image colours fit the 236 free system entries.
-    s.table[8] = RGBQUAD{0xC0, 0xDC, 0xC0, 0};
-    s.table[9] = RGBQUAD{0xF0, 0xCA, 0xA6, 0};
-    s.table[10] = RGBQUAD{0xF0, 0xFB, 0xFF, 0};
-    s.table[11] = RGBQUAD{0xA4, 0xA0, 0xA0, 0};
+    s.table[8] = Quad(0xC0DCC0), s.table[9] = Quad(0xA6CAF0);
+    s.table[10] = Quad(0xFFFBF0), s.table[11] = Quad(0xA0A0A4);
     s.pixel = [](int x, int y) -> uint32_t {
-        if (x == 5 && y == 4)
-            return 100;
-        if (x == 6 && y == 4)
-            return 101;
+        if (y == 4 && (x == 5 || x == 6))
+            return x == 5 ? 100 : 101;
         if (x < 2 || y < 2 || x > 20 || (x + y) % 7 == 0)
             return 2;
         return uint32_t(8 + (x * 11 + y * 5) % 240);
     };
+    return s;
+}
+
+bool IsKey(int x, int y) {
+    const uint32_t index = SpriteLayout().pixel(x, y);
+    return index == 2 || index == 100;
+}
+
+DibLayout Indexed(int bpp, DWORD used = 0) {
+    DibLayout s;
+    s.bitCount = bpp;
+    s.clrUsed = used;
+    s.table = GreyTable(used ? int(used) : 1 << bpp);
     return s;
 }
 
@@ -80,95 +84,67 @@ struct Module {
     std::vector<ResourceEntry> entries;
     ResourceModule module{};
     HINSTANCE handle = nullptr;
-    void Add(WORD id, Bytes bytes) { blobs.push_back(std::move(bytes)), ids.push_back(id); }
-    std::vector<WORD> ids;
-    void Finish() {
-        for (size_t i = 0; i < blobs.size(); ++i)
-            entries.push_back(
-                ResourceEntry{RT_BITMAP, ids[i], blobs[i].data(), DWORD(blobs[i].size())});
-        module = ResourceModule{entries.data(), entries.size()};
-        handle = VxModuleHandle(&module);
-    }
 };
 
-Module &TestModule() {
+HINSTANCE TestModule() {
     static Module m = [] {
         Module m;
-        m.Add(kSprite, PackedDib(SpriteLayout()));
-        DibLayout grey4;
-        grey4.bitCount = 4;
-        grey4.table = GreyTable(16);
-        m.Add(kGrey4, PackedDib(grey4));
-        DibLayout mono;
-        mono.bitCount = 1;
-        mono.table = GreyTable(2);
-        m.Add(kMono, PackedDib(mono));
-        DibLayout grey8;
-        grey8.table = GreyTable(256);
-        m.Add(kGrey8, PackedDib(grey8));
-        DibLayout used;
-        used.clrUsed = 236;
-        used.table = GreyTable(236);
-        m.Add(kUsed236, PackedDib(used));
-        DibLayout used4 = used;
-        used4.bitCount = 4;
-        m.Add(kUsed236At4, PackedDib(used4));
         DibLayout rgb;
         rgb.bitCount = 24;
-        rgb.pixel = [](int x, int y) { return uint32_t(x * 0x100000 + y * 0x30 + 7); };
-        m.Add(kTrue24, PackedDib(rgb));
-        Bytes cut = PackedDib(grey8);
+        Bytes cut = PackedDib(Indexed(8));
         cut.resize(40 + 100); // the table runs past the end
-        m.Add(kTruncated, cut);
-        m.Finish();
+        const std::pair<WORD, Bytes> blobs[] = {{kSprite, PackedDib(SpriteLayout())},
+                                                {kGrey4, PackedDib(Indexed(4))},
+                                                {kMono, PackedDib(Indexed(1))},
+                                                {kGrey8, PackedDib(Indexed(8))},
+                                                {kUsed236, PackedDib(Indexed(8, 236))},
+                                                {kUsed236At4, PackedDib(Indexed(4, 236))},
+                                                {kTrue24, PackedDib(rgb)},
+                                                {kTruncated, cut}};
+        for (const auto &[id, bytes] : blobs)
+            m.blobs.push_back(bytes);
+        for (size_t i = 0; i < m.blobs.size(); ++i)
+            m.entries.push_back(ResourceEntry{RT_BITMAP, blobs[i].first, m.blobs[i].data(),
+                                              DWORD(m.blobs[i].size())});
+        m.module = ResourceModule{m.entries.data(), m.entries.size()};
+        m.handle = VxModuleHandle(&m.module);
         return m;
     }();
-    return m;
+    return m.handle;
 }
 
 class PaletteBitmap : public ::testing::Test {
   protected:
     void SetUp() override {
         previousModule_ = AfxGetResourceHandle();
-        AfxSetResourceHandle(TestModule().handle);
+        AfxSetResourceHandle(TestModule());
         VxResetSystemPalette();
     }
     void TearDown() override {
         AfxSetResourceHandle(previousModule_);
-        VxFailAfter(VxFailPoint::GlobalAlloc, -1);
-        VxFailAfter(VxFailPoint::CreatePalette, -1);
-        VxFailAfter(VxFailPoint::CreateBitmap, -1);
+        for (VxFailPoint p :
+             {VxFailPoint::GlobalAlloc, VxFailPoint::CreatePalette, VxFailPoint::CreateBitmap})
+            VxFailAfter(p, -1);
     }
-    HINSTANCE Module() const { return TestModule().handle; }
 
   private:
     HINSTANCE previousModule_ = nullptr;
 };
 
-std::string TempFile(const Bytes &bytes) {
-    char path[] = "/tmp/vx-gdi-pb-XXXXXX";
-    const int fd = mkstemp(path);
-    EXPECT_GE(fd, 0);
-    EXPECT_EQ(write(fd, bytes.data(), bytes.size()), ssize_t(bytes.size()));
-    close(fd);
-    return path;
-}
-
 TEST_F(PaletteBitmap, PaletteSizesFollowTheColourTable) {
     DisplayDepth depth(8);
-    struct Row {
+    const struct {
         const char *name;
         WORD id;
         int entries; // 0: no palette, and the load fails
-    };
-    const Row rows[] = {
+    } rows[] = {
         {"1 bpp, colours-used 0", kMono, 2},           {"4 bpp, colours-used 0", kGrey4, 16},
         {"8 bpp, colours-used 0", kGrey8, 256},        {"8 bpp, colours-used 236", kUsed236, 236},
         {"4 bpp, colours-used 236", kUsed236At4, 236}, {"24 bpp", kTrue24, 0}};
-    for (const Row &row : rows) {
+    for (const auto &row : rows) {
         MessageRecorder messages;
         CPaletteBitmap bitmap;
-        const BOOL loaded = bitmap.LoadBitmap(MAKEINTRESOURCE(row.id), TRUE, Module());
+        const BOOL loaded = bitmap.LoadBitmap(MAKEINTRESOURCE(row.id), TRUE, TestModule());
         EXPECT_TRUE(messages.texts.empty()) << row.name;
         if (row.entries == 0) {
             EXPECT_FALSE(loaded) << row.name;
@@ -179,37 +155,36 @@ TEST_F(PaletteBitmap, PaletteSizesFollowTheColourTable) {
         }
         ASSERT_TRUE(loaded) << row.name;
         ASSERT_NE(bitmap.GetPalette(), nullptr) << row.name;
-        EXPECT_EQ(bitmap.GetPalette()->m_hObject, bitmap.m_hPalette) << row.name;
         EXPECT_EQ(bitmap.GetPalette(), CPalette::FromHandle(bitmap.m_hPalette)) << row.name;
         EXPECT_EQ(bitmap.m_hBitmap, bitmap.m_hObject) << row.name;
         std::vector<PALETTEENTRY> entries(300);
         EXPECT_EQ(GetPaletteEntries(bitmap.m_hPalette, 0, 300, entries.data()), UINT(row.entries))
             << row.name;
-        for (int i = 0; i < row.entries; ++i)
-            ASSERT_EQ(entries[size_t(i)].peFlags, 0) << row.name << " entry " << i;
-        const size_t probe = size_t(row.entries - 1);
-        EXPECT_EQ(entries[probe].peRed, GreyTable(256)[probe].rgbRed) << row.name;
-        EXPECT_EQ(entries[probe].peBlue, GreyTable(256)[probe].rgbBlue) << row.name;
+        for (int i = 0; i < row.entries; ++i) {
+            const PALETTEENTRY &e = entries[size_t(i)];
+            ASSERT_EQ(e.peFlags, 0) << row.name << " entry " << i;
+            ASSERT_EQ(RgbOfQuad(RGBQUAD{e.peBlue, e.peGreen, e.peRed, 0}),
+                      RgbOfQuad(GreyTable(256)[size_t(i)]))
+                << row.name << " entry " << i;
+        }
         EXPECT_EQ(CPaletteBitmap::DibNumColors(GlobalLock(bitmap.m_hDib)), row.entries) << row.name;
         GlobalUnlock(bitmap.m_hDib);
     }
 }
 
 TEST_F(PaletteBitmap, FailuresShowTheirMessageOnlyOnThePalettePath) {
-    struct Row {
+    const char *const kLoad = "Could not LoadBitmap() with palette";
+    const struct {
         const char *name;
         BOOL withPalette;
         WORD id;
         VxFailPoint fail;
         int successesBeforeFailure; // -1: no injected failure
         const char *message;        // null: none
-    };
-    const Row rows[] = {
-        {"missing id, palette path", TRUE, 999, VxFailPoint::GlobalAlloc, -1,
-         "Could not LoadBitmap() with palette"},
+    } rows[] = {
+        {"missing id, palette path", TRUE, 999, VxFailPoint::GlobalAlloc, -1, kLoad},
         {"missing id, plain path", FALSE, 999, VxFailPoint::GlobalAlloc, -1, nullptr},
-        {"no memory for the DIB copy", TRUE, kGrey8, VxFailPoint::GlobalAlloc, 0,
-         "Could not LoadBitmap() with palette"},
+        {"no memory for the DIB copy", TRUE, kGrey8, VxFailPoint::GlobalAlloc, 0, kLoad},
         {"no memory for the log palette", TRUE, kGrey8, VxFailPoint::GlobalAlloc, 1,
          "Could not GlobalAlloc() space for log palette"},
         {"palette creation fails", TRUE, kGrey8, VxFailPoint::CreatePalette, 0,
@@ -217,22 +192,20 @@ TEST_F(PaletteBitmap, FailuresShowTheirMessageOnlyOnThePalettePath) {
         {"colour table past the end", TRUE, kTruncated, VxFailPoint::GlobalAlloc, -1, nullptr},
         {"no memory for the device bitmap", TRUE, kGrey8, VxFailPoint::CreateBitmap, 0, nullptr},
     };
-    for (const Row &row : rows) {
+    for (const auto &row : rows) {
         MessageRecorder messages;
         VxFailAfter(row.fail, row.successesBeforeFailure);
         CPaletteBitmap bitmap;
-        EXPECT_FALSE(bitmap.LoadBitmap(MAKEINTRESOURCE(row.id), row.withPalette, Module()))
+        EXPECT_FALSE(bitmap.LoadBitmap(MAKEINTRESOURCE(row.id), row.withPalette, TestModule()))
             << row.name;
         VxFailAfter(row.fail, -1);
         EXPECT_EQ(bitmap.m_hObject, nullptr) << row.name;
         EXPECT_EQ(bitmap.m_hBitmap, nullptr) << row.name;
-        if (row.message) {
-            ASSERT_EQ(messages.texts.size(), 1u) << row.name;
-            EXPECT_EQ(messages.texts[0], row.message) << row.name;
-            EXPECT_EQ(messages.styles[0], MB_OK) << row.name;
-        } else {
-            EXPECT_TRUE(messages.texts.empty()) << row.name;
-        }
+        EXPECT_EQ(messages.texts,
+                  row.message ? std::vector<std::string>{row.message} : std::vector<std::string>{})
+            << row.name;
+        EXPECT_EQ(messages.styles, row.message ? std::vector<UINT>{MB_OK} : std::vector<UINT>{})
+            << row.name;
     }
 }
 
@@ -245,84 +218,60 @@ TEST_F(PaletteBitmap, PlainPathMakesADisplayBitmapWithoutPalette) {
     EXPECT_EQ(bitmap.m_hBitmap, nullptr) << "the plain path stores no m_hBitmap";
     BITMAP bm{};
     ASSERT_EQ(bitmap.GetObject(sizeof bm, &bm), int(sizeof bm));
-    EXPECT_EQ(bm.bmWidth, 23);
-    EXPECT_EQ(bm.bmHeight, 9);
     EXPECT_EQ(bm.bmBitsPixel, 32);
+    ASSERT_EQ(bm.bmWidth * 100 + bm.bmHeight, 23 * 100 + 9);
     const DibLayout layout = SpriteLayout();
     for (int y = 0; y < 9; ++y)
-        for (int x = 0; x < 23; ++x) {
-            const uint32_t rgb = RgbOfQuad(layout.table[layout.pixel(x, y)]);
-            ASSERT_EQ(VxPixelColour(bitmap, x, y), RGB(BYTE(rgb >> 16), BYTE(rgb >> 8), BYTE(rgb)))
+        for (int x = 0; x < 23; ++x)
+            ASSERT_EQ(VxPixelColour(bitmap, x, y), Ref(RgbOfQuad(layout.table[layout.pixel(x, y)])))
                 << x << "," << y;
-        }
 }
 
 TEST_F(PaletteBitmap, FileLoadsGiveDibSectionsByNameAndNoPalette) {
-    struct Row {
-        const char *name;
-        DibLayout layout;
-    };
-    DibLayout eight;
-    eight.width = 5;
-    eight.table = GreyTable(256);
-    DibLayout four = eight;
-    four.bitCount = 4;
-    four.table = GreyTable(16);
-    DibLayout mono = eight;
-    mono.bitCount = 1;
-    mono.table = GreyTable(2);
-    mono.pixel = [](int x, int y) { return uint32_t((x + y) & 1); };
-    DibLayout rgb = eight;
+    DibLayout eight = Indexed(8), rgb;
+    eight.width = rgb.width = 5;
     rgb.bitCount = 24;
-    rgb.table.clear();
     rgb.pixel = [](int x, int y) { return uint32_t(0x102030 * (x + 1) + y); };
-    const Row rows[] = {{"8 bpp", eight}, {"4 bpp", four}, {"1 bpp", mono}, {"24 bpp", rgb}};
-    for (const Row &row : rows) {
-        const std::string path = TempFile(BitmapFile(row.layout));
+    for (const DibLayout &layout : {eight, rgb}) {
+        const int bpp = layout.bitCount;
+        const Bytes file = BitmapFile(layout);
+        const std::string path = TempFile(file);
         MessageRecorder messages;
         CPaletteBitmap bitmap;
-        ASSERT_TRUE(bitmap.LoadFromFile(path.c_str())) << row.name;
-        EXPECT_TRUE(messages.texts.empty()) << row.name;
-        EXPECT_EQ(bitmap.GetPalette(), nullptr) << row.name;
-        EXPECT_STREQ(bitmap.m_szFileName, path.c_str()) << row.name;
-        EXPECT_EQ(GlobalSize(bitmap.m_hDib), BitmapFile(row.layout).size()) << row.name;
+        ASSERT_TRUE(bitmap.LoadFromFile(path.c_str())) << bpp;
+        unlink(path.c_str());
+        EXPECT_TRUE(messages.texts.empty()) << bpp;
+        EXPECT_EQ(bitmap.GetPalette(), nullptr) << bpp;
+        EXPECT_STREQ(bitmap.m_szFileName, path.c_str()) << bpp;
+        EXPECT_EQ(GlobalSize(bitmap.m_hDib), file.size()) << bpp;
         BITMAP bm{};
         bitmap.GetObject(sizeof bm, &bm);
-        EXPECT_NE(bm.bmBits, nullptr) << row.name << ": a DIB section";
-        EXPECT_EQ(bm.bmWidth, row.layout.width) << row.name;
-        EXPECT_EQ(bm.bmHeight, row.layout.height) << row.name;
-        for (int y = 0; y < row.layout.height; ++y)
-            for (int x = 0; x < row.layout.width; ++x) {
-                const uint32_t v = row.layout.pixel(x, y);
-                const uint32_t rgbWant =
-                    row.layout.bitCount == 24 ? v : RgbOfQuad(row.layout.table[v]);
+        EXPECT_NE(bm.bmBits, nullptr) << bpp << " bpp: a DIB section";
+        for (int y = 0; y < layout.height; ++y)
+            for (int x = 0; x < layout.width; ++x) {
+                const uint32_t v = layout.pixel(x, y);
                 ASSERT_EQ(VxPixelColour(bitmap, x, y),
-                          RGB(BYTE(rgbWant >> 16), BYTE(rgbWant >> 8), BYTE(rgbWant)))
-                    << row.name << " at " << x << "," << y;
+                          Ref(bpp == 24 ? v : RgbOfQuad(layout.table[v])))
+                    << bpp << " bpp at " << x << "," << y;
             }
-        unlink(path.c_str());
     }
 }
 
 TEST_F(PaletteBitmap, BadFileLoadsFailQuietly) {
-    DibLayout good;
-    Bytes cut = BitmapFile(good);
+    Bytes cut = BitmapFile(DibLayout{});
     cut.resize(cut.size() - 3);
-    const std::string truncated = TempFile(cut);
-    const std::string empty = TempFile({});
-    const std::string longPath(300, 'a');
-    struct Row {
+    const std::string truncated = TempFile(cut), empty = TempFile({}), longPath(300, 'a');
+    const struct {
         const char *name;
         const char *path;
-    };
-    const Row rows[] = {{"null path", nullptr},
-                        {"empty path", ""},
-                        {"missing file", "/nonexistent/vx-wallpaper.bmp"},
-                        {"directory", "/tmp"},
-                        {"truncated file", truncated.c_str()},
-                        {"empty file", empty.c_str()},
-                        {"path longer than 255 characters", longPath.c_str()}};
-    for (const Row &row : rows) {
+    } rows[] = {{"null path", nullptr},
+                {"empty path", ""},
+                {"missing file", "/nonexistent/vx-wallpaper.bmp"},
+                {"directory", "/tmp"},
+                {"truncated file", truncated.c_str()},
+                {"empty file", empty.c_str()},
+                {"path longer than 255 characters", longPath.c_str()}};
+    for (const auto &row : rows) {
         MessageRecorder messages;
         CPaletteBitmap bitmap;
         EXPECT_FALSE(bitmap.LoadFromFile(row.path)) << row.name;
@@ -341,10 +290,8 @@ TEST_F(PaletteBitmap, EveryResourceIsReleasedOnce) {
     HGLOBAL dib;
     {
         CPaletteBitmap bitmap;
-        ASSERT_TRUE(bitmap.LoadBitmap(MAKEINTRESOURCE(kSprite), TRUE, Module()));
-        palette = bitmap.m_hPalette;
-        device = bitmap.m_hBitmap;
-        dib = bitmap.m_hDib;
+        ASSERT_TRUE(bitmap.LoadBitmap(MAKEINTRESOURCE(kSprite), TRUE, TestModule()));
+        palette = bitmap.m_hPalette, device = bitmap.m_hBitmap, dib = bitmap.m_hDib;
         EXPECT_EQ(VxLiveObjectCount(), before + 2);
         EXPECT_NE(GlobalSize(dib), 0u);
     }
@@ -355,138 +302,100 @@ TEST_F(PaletteBitmap, EveryResourceIsReleasedOnce) {
     {
         CPaletteBitmap mask, surface;
         ASSERT_TRUE(mask.CreateBitmap(8, 8, 1, 1, nullptr));
-        HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-        CDC *screenDc = CDC::FromHandle(screen);
-        ASSERT_TRUE(surface.CreateCompatibleBitmap(screenDc, 64, 32));
-        DeleteDC(screen);
-        EXPECT_EQ(VxLiveObjectCount(), before + 2);
+        CDC screen;
+        screen.CreateDC("DISPLAY", nullptr, nullptr, nullptr);
+        ASSERT_TRUE(surface.CreateCompatibleBitmap(&screen, 64, 32));
+        EXPECT_EQ(VxLiveObjectCount(), before + 3);
         EXPECT_EQ(mask.m_hDib, nullptr);
         EXPECT_EQ(mask.m_hPalette, nullptr);
     }
     EXPECT_EQ(VxLiveObjectCount(), before);
 }
 
-// ---- masks and masked drawing ---------------------------------------------------------
-
 // The mask of a sprite, built the way the scene builds it: sprite in DC A
-// with the scene palette realised and the key as A's background, mask in DC
-// B with black text, one SRCCOPY.
-CPaletteBitmap *BuildMask(CPaletteBitmap &sprite, COLORREF key) {
-    BITMAP bm{};
-    sprite.GetObject(sizeof bm, &bm);
-    CDC desktop;
+// with its palette realised and the key as A's background, mask in DC B with
+// black text, one SRCCOPY.
+std::unique_ptr<CPaletteBitmap> BuildMask(CPaletteBitmap &sprite, COLORREF key) {
+    CDC desktop, a, b;
     desktop.CreateDC("DISPLAY", nullptr, nullptr, nullptr);
-    CDC a, b;
     a.CreateCompatibleDC(&desktop);
-    CBitmap *oldA = a.SelectObject(&sprite);
     b.CreateCompatibleDC(&desktop);
-    CPalette *oldPalette = nullptr;
-    if (sprite.GetPalette()) {
-        oldPalette = a.SelectPalette(sprite.GetPalette(), FALSE);
+    CBitmap *oldA = a.SelectObject(&sprite);
+    CPalette *oldPalette =
+        sprite.GetPalette() ? a.SelectPalette(sprite.GetPalette(), FALSE) : nullptr;
+    if (oldPalette)
         a.RealizePalette();
-    }
-    auto *mask = new CPaletteBitmap;
-    mask->CreateBitmap(bm.bmWidth, bm.bmHeight, 1, 1, nullptr);
-    CBitmap *oldB = b.SelectObject(mask);
+    auto mask = std::make_unique<CPaletteBitmap>();
+    mask->CreateBitmap(23, 9, 1, 1, nullptr);
+    CBitmap *oldB = b.SelectObject(mask.get());
     b.SetTextColor(RGB(0, 0, 0));
     a.SetBkColor(key);
-    b.BitBlt(0, 0, bm.bmWidth, bm.bmHeight, &a, 0, 0, SRCCOPY);
+    b.BitBlt(0, 0, 23, 9, &a, 0, 0, SRCCOPY);
     b.SelectObject(oldB);
-    b.DeleteDC();
     a.SelectObject(oldA);
     if (oldPalette)
         a.SelectPalette(oldPalette, FALSE);
-    a.DeleteDC();
     return mask;
 }
 
-bool IsKey(int x, int y) {
-    const uint32_t index = SpriteLayout().pixel(x, y);
-    return index == 2 || index == 100;
-}
-
 TEST_F(PaletteBitmap, MaskHasOnesExactlyAtTheKeyPixelsAndMaskedDrawIsExact) {
-    struct Row {
+    const struct {
         const char *name;
         int depth;
         COLORREF key;
-    };
-    const Row rows[] = {{"32-bit display", 32, RGB(0, 128, 0)},
-                        {"8-bit display, palette path", 8, PALETTERGB(0, 128, 0)}};
-    for (const Row &row : rows) {
+    } rows[] = {{"32-bit display", 32, RGB(0, 128, 0)},
+                {"8-bit display, palette path", 8, PALETTERGB(0, 128, 0)}};
+    for (const auto &row : rows) {
         DisplayDepth depth(row.depth);
         CPaletteBitmap sprite;
-        ASSERT_TRUE(sprite.LoadBitmap(MAKEINTRESOURCE(kSprite), row.depth == 8, Module()))
+        ASSERT_TRUE(sprite.LoadBitmap(MAKEINTRESOURCE(kSprite), row.depth == 8, TestModule()))
             << row.name;
         EXPECT_EQ(sprite.GetPalette() != nullptr, row.depth == 8) << row.name;
-        std::unique_ptr<CPaletteBitmap> mask(BuildMask(sprite, row.key));
+        const std::unique_ptr<CPaletteBitmap> mask = BuildMask(sprite, row.key);
         for (int y = 0; y < 9; ++y)
             for (int x = 0; x < 23; ++x)
-                ASSERT_EQ(VxPixelColour(*mask, x, y), IsKey(x, y) ? 0xFFFFFFu : 0u)
+                ASSERT_EQ(Read(*mask, x, y), uint32_t(IsKey(x, y)))
                     << row.name << " at " << x << "," << y;
 
-        // Three blits onto a random background: sprite XOR, mask AND,
-        // sprite XOR. Under 1 bits the background stays; under 0 bits the
-        // sprite's pixel shows.
-        CDC desktop;
-        desktop.CreateDC("DISPLAY", nullptr, nullptr, nullptr);
-        CPaletteBitmap work;
-        work.CreateCompatibleBitmap(&desktop, 40, 20);
-        CDC w, s, m;
-        w.CreateCompatibleDC(&desktop);
-        s.CreateCompatibleDC(&desktop);
-        m.CreateCompatibleDC(&desktop);
-        CBitmap *oldW = w.SelectObject(&work), *oldS = s.SelectObject(&sprite),
-                *oldM = m.SelectObject(mask.get());
-        VxBitmapView view{};
-        VxGetBitmapView(work, &view);
+        // Three blits onto a random background: sprite XOR, mask AND, sprite
+        // XOR. Under 1 bits the background stays; under 0 bits the sprite's
+        // pixel shows.
+        Surface work(40, 20, row.depth), s(sprite), m(*mask);
         std::mt19937 rng(11);
-        for (int i = 0; i < view.stride * view.height; ++i)
-            view.pixels[i] = BYTE(rng());
-        if (view.bitsPixel == 32)
-            for (int i = 3; i < view.stride * view.height; i += 4)
-                view.pixels[i] = 0;
-        std::vector<BYTE> before(view.pixels, view.pixels + view.stride * view.height);
-        VxBitmapView spriteView{};
-        VxGetBitmapView(sprite, &spriteView);
-        const int bytes = view.bitsPixel / 8;
-        w.BitBlt(9, 7, 23, 9, &s, 0, 0, SRCINVERT);
-        w.BitBlt(9, 7, 23, 9, &m, 0, 0, SRCAND);
-        w.BitBlt(9, 7, 23, 9, &s, 0, 0, SRCINVERT);
+        for (int i = 0; i < 800; ++i)
+            Write(work.bitmap, i % 40, i / 40, rng() & (row.depth == 8 ? 0xFF : 0xFFFFFF));
+        const std::vector<uint32_t> before = Snapshot(work.bitmap), spritePixels = Snapshot(sprite);
+        BitBlt(work.dc, 9, 7, 23, 9, s.dc, 0, 0, SRCINVERT);
+        BitBlt(work.dc, 9, 7, 23, 9, m.dc, 0, 0, SRCAND);
+        BitBlt(work.dc, 9, 7, 23, 9, s.dc, 0, 0, SRCINVERT);
+        s.bitmap = m.bitmap = nullptr; // owned by the wrappers
         for (int y = 0; y < 20; ++y)
             for (int x = 0; x < 40; ++x) {
-                const bool inside = x >= 9 && x < 32 && y >= 7 && y < 16;
-                const BYTE *want =
-                    inside && !IsKey(x - 9, y - 7)
-                        ? spriteView.pixels + (y - 7) * spriteView.stride + (x - 9) * bytes
-                        : before.data() + y * view.stride + x * bytes;
-                ASSERT_EQ(std::memcmp(view.pixels + y * view.stride + x * bytes, want, bytes), 0)
+                const bool sprited = x >= 9 && x < 32 && y >= 7 && y < 16 && !IsKey(x - 9, y - 7);
+                ASSERT_EQ(Read(work.bitmap, x, y), sprited
+                                                       ? spritePixels[size_t((y - 7) * 23 + x - 9)]
+                                                       : before[size_t(y * 40 + x)])
                     << row.name << " at " << x << "," << y;
             }
-        w.SelectObject(oldW);
-        s.SelectObject(oldS);
-        m.SelectObject(oldM);
     }
 }
 
 TEST_F(PaletteBitmap, PalettePathHoldsTheRealisedIndicesOfItsColours) {
     DisplayDepth depth(8);
     CPaletteBitmap sprite;
-    ASSERT_TRUE(sprite.LoadBitmap(MAKEINTRESOURCE(kSprite), TRUE, Module()));
+    ASSERT_TRUE(sprite.LoadBitmap(MAKEINTRESOURCE(kSprite), TRUE, TestModule()));
     RGBQUAD sys[256];
     VxGetSystemPalette(sys);
     const DibLayout layout = SpriteLayout();
-    VxBitmapView view{};
-    ASSERT_TRUE(VxGetBitmapView(sprite, &view));
-    ASSERT_EQ(view.bitsPixel, 8);
+    BITMAP bm{};
+    sprite.GetObject(sizeof bm, &bm);
+    ASSERT_EQ(bm.bmBitsPixel, 8);
     for (int y = 0; y < 9; ++y)
-        for (int x = 0; x < 23; ++x) {
-            const BYTE index = view.pixels[y * view.stride + x];
-            const RGBQUAD want = layout.table[layout.pixel(x, y)];
-            ASSERT_EQ(RgbOfQuad(sys[index]), RgbOfQuad(want)) << x << "," << y;
-        }
-    // The VGA colours collapse onto the static entries.
-    EXPECT_EQ(view.pixels[0], 2) << "the key colour is static entry 2";
+        for (int x = 0; x < 23; ++x)
+            ASSERT_EQ(RgbOfQuad(sys[Read(sprite, x, y)]),
+                      RgbOfQuad(layout.table[layout.pixel(x, y)]))
+                << x << "," << y;
+    EXPECT_EQ(Read(sprite, 0, 0), 2u) << "the key colour collapses onto static entry 2";
 }
 
 } // namespace

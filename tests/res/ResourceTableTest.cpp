@@ -9,24 +9,15 @@
 #include <gtest/gtest.h>
 
 #include <set>
-#include <string>
-#include <utility>
 
 namespace {
 
-std::string TypeName(LPCSTR type) {
-    if (IS_INTRESOURCE(type))
-        return "#" + std::to_string(reinterpret_cast<uintptr_t>(type));
-    return type;
-}
-
-TEST(ResourceTable, HoldsEveryResourceTheSaverNames) {
-    struct Row {
+TEST(ResourceTable, HoldsEveryResourceTheSaverNamesOnceAndNothingElse) {
+    const struct {
         const char *what;
         LPCSTR type;
         int first, last;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {"explosion frames", RT_BITMAP, 2500, 2507},
         {"jets", RT_BITMAP, 2550, 2564},
         {"shadows", RT_BITMAP, 2600, 2614},
@@ -45,39 +36,32 @@ TEST(ResourceTable, HoldsEveryResourceTheSaverNames) {
         {"splash dialog", RT_DIALOG, 132, 132},
     };
     size_t expected = 0;
-    for (const Row &r : rows)
-        for (int id = r.first; id <= r.last; ++id) {
-            ++expected;
+    for (const auto &r : rows)
+        for (int id = r.first; id <= r.last; ++id, ++expected) {
             const Blob b = FindBlob(r.type, id);
-            EXPECT_TRUE(b) << r.what << ": id " << id << " missing";
-            EXPECT_GT(b.size, 0u) << r.what << ": id " << id << " is empty";
+            EXPECT_TRUE(b && b.size > 0) << r.what << ": id " << id << " missing or empty";
         }
-    // Nothing else, and no (type, id) twice: a second entry would never be found.
     EXPECT_EQ(g_vantorixResources.count, expected);
+    // No (type, id) twice: a second entry would never be found.
     std::set<std::pair<std::string, int>> seen;
     for (size_t i = 0; i < g_vantorixResources.count; ++i) {
         const ResourceEntry &e = g_vantorixResources.entries[i];
-        EXPECT_TRUE(seen.insert({TypeName(e.type), e.id}).second)
-            << TypeName(e.type) << " " << e.id << " appears twice";
+        const std::string type =
+            IS_INTRESOURCE(e.type) ? std::to_string(reinterpret_cast<uintptr_t>(e.type)) : e.type;
+        EXPECT_TRUE(seen.insert({type, e.id}).second) << type << " " << e.id << " appears twice";
     }
-}
-
-TEST(ResourceTable, TypesAreNotInterchangeable) {
-    // A bitmap id asked for as a wave (and the like) finds nothing.
+    // Types are not interchangeable; the wave type is a name found in any case.
     EXPECT_FALSE(FindBlob("WAVE", IDB_JET_FIRST));
     EXPECT_FALSE(FindBlob(RT_BITMAP, IDW_EXPLOSION));
     EXPECT_FALSE(FindBlob(RT_GROUP_ICON, IDC_INVISIBLE_CURSOR));
-    EXPECT_FALSE(FindBlob(RT_BITMAP, IDB_JET_FIRST + JET_SPRITE_COUNT)) << "row 15 has no bitmap";
-    // The wave type is a name, found in any letter case.
     EXPECT_TRUE(FindBlob("wave", IDW_FLYBY_1));
 }
 
 TEST(ResourceTable, StringsReadExactly) {
-    struct Row {
+    const struct {
         int id;
-        const char *text;
-    };
-    const Row rows[] = {
+        std::string text;
+    } rows[] = {
         {IDS_DESCRIPTION, "Vantorix"},
         {IDS_ABOUTBOX, "&About Vantorix Saver..."},
         {IDS_COLOR_MESSAGE,
@@ -86,11 +70,11 @@ TEST(ResourceTable, StringsReadExactly) {
         {IDS_COLOR_CAPTION, "Quorvane Vantorix Screen Saver"},
     };
     HINSTANCE module = VxModuleHandle(&g_vantorixResources);
-    for (const Row &r : rows) {
+    for (const auto &r : rows) {
         char buffer[256];
-        const int n = LoadStringA(module, UINT(r.id), buffer, int(sizeof buffer));
-        EXPECT_EQ(std::string(buffer), r.text) << "string " << r.id;
-        EXPECT_EQ(n, int(std::string(r.text).size())) << "string " << r.id;
+        EXPECT_EQ(LoadStringA(module, UINT(r.id), buffer, int(sizeof buffer)), int(r.text.size()))
+            << "string " << r.id;
+        EXPECT_EQ(buffer, r.text) << "string " << r.id;
         // The stored size excludes the terminator, which must be there.
         const Blob b = FindBlob(RT_STRING, r.id);
         ASSERT_TRUE(b) << "string " << r.id;
