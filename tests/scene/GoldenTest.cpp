@@ -1,7 +1,7 @@
 // Golden frames: the saver's scene with its real sprites on a 1024 x 768
 // virtual screen, a fixed seed and the synthetic desktop, compared tick by
 // tick with checked-in hashes. A mismatch writes the frame and a picture of
-// the differences next to the test.
+// the differences to the working directory.
 //
 // After an intended change of the picture, regenerate the expectations with
 //   VX_UPDATE_GOLDEN=1 build/tests/scene/scene_tests --gtest_filter='GoldenFrames.*'
@@ -16,46 +16,22 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 using namespace scenetest;
 
 namespace {
 
-constexpr unsigned kSeed = 2024;
-constexpr int kReliability = 10;
-// The ticks kept: the first frame, a fly-by, a missile run through its
-// manoeuvre and explosion, and a later pass over the scorch mark.
+// The first frame, a fly-by, a missile run through its manoeuvre and
+// explosion, and a later pass over the scorch mark.
 const int kGoldenTicks[] = {1, 4, 8, 12, 16, 20, 32, 36, 52, 80, 108, 120};
-
-// The expectations live in the source tree (VX_SOURCE_DIR, when set, names
-// another checkout).
-QString GoldenDir() {
-    const QByteArray source = qgetenv("VX_SOURCE_DIR");
-    if (!source.isEmpty())
-        return QString::fromUtf8(source) + "/tests/scene/golden";
-    return QStringLiteral(VX_SCENE_GOLDEN_DIR);
-}
 
 QString Hash(const QImage &image) {
     const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-    return QString(QCryptographicHash::hash(QByteArrayView(rgb.constBits(), rgb.sizeInBytes()),
-                                            QCryptographicHash::Sha256)
-                       .toHex());
-}
-
-std::map<int, QString> ReadManifest(const QString &path) {
-    std::map<int, QString> hashes;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return hashes;
-    QTextStream in(&file);
-    while (!in.atEnd()) {
-        const QStringList parts = in.readLine().split(' ', Qt::SkipEmptyParts);
-        if (parts.size() == 2 && !parts[0].startsWith('#'))
-            hashes[parts[0].toInt()] = parts[1];
-    }
-    return hashes;
+    return QCryptographicHash::hash(QByteArrayView(rgb.constBits(), rgb.sizeInBytes()),
+                                    QCryptographicHash::Sha256)
+        .toHex();
 }
 
 // Red where the frames differ, the expected frame dimmed elsewhere.
@@ -64,14 +40,11 @@ QImage DiffImage(const QImage &expected, const QImage &actual, int *differing) {
     *differing = 0;
     for (int y = 0; y < actual.height(); ++y)
         for (int x = 0; x < actual.width(); ++x) {
-            const QRgb a = actual.pixel(x, y);
             const QRgb e = expected.valid(x, y) ? expected.pixel(x, y) : qRgb(0, 0, 0);
-            if ((a & 0xFFFFFF) != (e & 0xFFFFFF)) {
-                diff.setPixel(x, y, qRgb(255, 0, 0));
-                ++*differing;
-            } else {
-                diff.setPixel(x, y, qRgb(qGray(e) / 3, qGray(e) / 3, qGray(e) / 3));
-            }
+            const bool same = (actual.pixel(x, y) & 0xFFFFFF) == (e & 0xFFFFFF);
+            *differing += !same;
+            diff.setPixel(x, y,
+                          same ? qRgb(qGray(e) / 3, qGray(e) / 3, qGray(e) / 3) : qRgb(255, 0, 0));
         }
     return diff;
 }
@@ -80,55 +53,54 @@ QImage DiffImage(const QImage &expected, const QImage &actual, int *differing) {
 
 TEST(GoldenFrames, RealSpritesOverTheSyntheticDesktop) {
     const bool update = qEnvironmentVariableIntValue("VX_UPDATE_GOLDEN") != 0;
-    const QString dir = GoldenDir();
-    const QString manifest = dir + "/frames-1024x768-seed2024.txt";
-    const std::map<int, QString> expected = ReadManifest(manifest);
-    if (!update) {
-        ASSERT_FALSE(expected.empty()) << "no golden hashes in " << manifest.toStdString();
-    }
+    // VX_SOURCE_DIR, when set, names the checkout whose expectations are used.
+    const QByteArray source = qgetenv("VX_SOURCE_DIR");
+    const QString dir = source.isEmpty() ? QStringLiteral(VX_SCENE_GOLDEN_DIR)
+                                         : QString::fromUtf8(source) + "/tests/scene/golden";
+    QFile manifest(dir + "/frames-1024x768-seed2024.txt");
+    std::map<int, QString> expected; // "tick sha256" lines
+    if (manifest.open(QIODevice::ReadOnly | QIODevice::Text))
+        for (QTextStream in(&manifest); !in.atEnd();) {
+            const QStringList parts = in.readLine().split(' ', Qt::SkipEmptyParts);
+            if (parts.size() == 2 && !parts[0].startsWith('#'))
+                expected[parts[0].toInt()] = parts[1];
+        }
+    manifest.close();
+    ASSERT_TRUE(update || !expected.empty()) << "no golden hashes in " << dir.toStdString();
 
     SceneSetup setup;
     setup.realResources = true;
-    setup.seed = kSeed;
-    setup.reliability = kReliability;
+    setup.seed = 2024;
+    setup.reliability = 10;
     const QImage desktop = vxrec::SyntheticDesktop(QSize(1024, 768));
-    setup.screen = [&desktop](int x, int y) { return desktop.pixel(x, y); };
+    setup.desktop = [&desktop](int x, int y) { return desktop.pixel(x, y); };
     SceneHarness h(setup);
 
     std::map<int, QString> actual;
-    const int last = kGoldenTicks[std::size(kGoldenTicks) - 1];
-    for (int tick = 1, i = 0; tick <= last;) {
-        if (!h.Step())
+    for (int tick = 0; tick < kGoldenTicks[std::size(kGoldenTicks) - 1];) {
+        if (!h.Step() || std::count(std::begin(kGoldenTicks), std::end(kGoldenTicks), ++tick) == 0)
             continue;
-        if (tick == kGoldenTicks[i]) {
-            const QImage frame = h.WindowImage();
-            actual[tick] = Hash(frame);
-            const QString png = dir + QString("/tick-%1.png").arg(tick, 3, 10, QChar('0'));
-            if (update) {
-                QDir().mkpath(dir);
-                EXPECT_TRUE(frame.save(png)) << png.toStdString();
-            } else if (expected.count(tick) == 0 || expected.at(tick) != actual[tick]) {
-                const QString out =
-                    QDir::currentPath() + QString("/golden-tick-%1").arg(tick, 3, 10, QChar('0'));
-                frame.save(out + "-actual.png");
-                int differing = 0;
-                DiffImage(QImage(png), frame, &differing).save(out + "-diff.png");
-                ADD_FAILURE() << "tick " << tick << " differs from its golden frame in "
-                              << differing << " pixels; see " << out.toStdString()
-                              << "-{actual,diff}.png";
-            }
-            ++i;
+        const QImage frame = h.WindowImage();
+        actual[tick] = Hash(frame);
+        const QString name = QString("tick-%1").arg(tick, 3, 10, QChar('0'));
+        if (update) {
+            EXPECT_TRUE(QDir().mkpath(dir) && frame.save(dir + "/" + name + ".png")) << tick;
+        } else if (expected[tick] != actual[tick]) {
+            const QString out = QDir::currentPath() + "/golden-" + name;
+            int differing = 0;
+            frame.save(out + "-actual.png");
+            DiffImage(QImage(dir + "/" + name + ".png"), frame, &differing).save(out + "-diff.png");
+            ADD_FAILURE() << "tick " << tick << " differs from its golden frame in " << differing
+                          << " pixels; see " << out.toStdString() << "-{actual,diff}.png";
         }
-        ++tick;
     }
     EXPECT_GE(h.scene()->m_nPassCount, 3) << "the run covers several passes";
     if (update) {
-        QFile file(manifest);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Text));
-        QTextStream outText(&file);
-        outText << "# tick sha256 of the window's RGB32 pixels; seed " << kSeed
-                << ", missile frequency " << kReliability << ", 1024x768, synthetic desktop\n";
+        ASSERT_TRUE(manifest.open(QIODevice::WriteOnly | QIODevice::Text));
+        QTextStream out(&manifest);
+        out << "# tick sha256 of the window's RGB32 pixels; seed 2024, missile frequency 10, "
+               "1024x768, synthetic desktop\n";
         for (const auto &[tick, hash] : actual)
-            outText << tick << ' ' << hash << '\n';
+            out << tick << ' ' << hash << '\n';
     }
 }

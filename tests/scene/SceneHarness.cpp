@@ -2,48 +2,138 @@
 
 #include "res/ResourceTable.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace scenetest {
 
-BOOL SoundLog::Play(const WaveSound &sound) {
-    played.push_back(WaveIdForRate(sound.format.sampleRate));
-    return TRUE;
+namespace {
+
+constexpr std::pair<int, DWORD> kWaveRates[] = {
+    {170, 11025}, {3000, 8000}, {3001, 12000}, {3002, 16000}};
+
+// A packed DIB: info header, 256-entry table, bottom-up 8-bit rows.
+std::vector<BYTE> MakePackedDib(SIZE size, const std::function<BYTE(int, int)> &pixel) {
+    const int stride = (size.cx + 3) & ~3;
+    std::vector<BYTE> dib(40 + 256 * 4 + size_t(stride) * size.cy, 0);
+    BITMAPINFOHEADER h{};
+    h.biSize = 40;
+    h.biWidth = size.cx;
+    h.biHeight = size.cy;
+    h.biPlanes = 1;
+    h.biBitCount = 8;
+    h.biCompression = BI_RGB;
+    std::memcpy(dib.data(), &h, sizeof h);
+    for (int i = 0; i < 256; ++i) {
+        const QRgb c = TableRgb(BYTE(i));
+        BYTE *q = &dib[40 + i * 4];
+        q[0] = BYTE(qBlue(c)), q[1] = BYTE(qGreen(c)), q[2] = BYTE(qRed(c));
+    }
+    BYTE *bits = &dib[40 + 256 * 4];
+    for (int y = 0; y < size.cy; ++y)
+        for (int x = 0; x < size.cx; ++x)
+            bits[size_t(size.cy - 1 - y) * stride + x] = pixel(x, y);
+    return dib;
 }
 
-SceneHarness::SceneHarness(const SceneSetup &setup) {
-    vxrec::EnsureApplication();
-    m_previousOutput = VxSetSoundOutput(&sounds);
+// A mono 8-bit PCM wave image of 64 samples.
+std::vector<BYTE> MakeWave(DWORD rate) {
+    std::vector<BYTE> w(44 + 64, 128);
+    auto put = [&w](size_t at, DWORD v, size_t bytes) { std::memcpy(&w[at], &v, bytes); };
+    std::memcpy(&w[0], "RIFF", 4);
+    put(4, 36 + 64, 4);
+    std::memcpy(&w[8], "WAVEfmt ", 8);
+    put(16, 16, 4), put(20, 1, 2), put(22, 1, 2), put(24, rate, 4), put(28, rate, 4);
+    put(32, 1, 2), put(34, 8, 2);
+    std::memcpy(&w[36], "data", 4);
+    put(40, 64, 4);
+    return w;
+}
 
-    vxrec::VirtualSceneOptions o;
-    o.width = setup.width;
-    o.height = setup.height;
-    o.depth = setup.depth;
-    o.seed = setup.seed;
-    o.reliability = setup.reliability;
-    o.sound = setup.sound;
-    o.clearScreen = setup.clearScreen;
-    o.wallpaper = setup.wallpaper;
-    o.load = setup.load;
-    o.windowRect = setup.windowRect;
-    o.resetProcessState = setup.resetProcessState;
-    QImage screen(setup.width, setup.height, QImage::Format_RGB32);
-    for (int y = 0; y < setup.height; ++y) {
-        auto *row = reinterpret_cast<QRgb *>(screen.scanLine(y));
+} // namespace
+
+QRgb TableRgb(BYTE index) {
+    static const QRgb known[] = {qRgb(0, 0, 0),      qRgb(255, 255, 255), qRgb(0, 128, 0),
+                                 qRgb(200, 30, 40),  qRgb(250, 200, 20),  qRgb(60, 40, 20),
+                                 qRgb(180, 180, 190)};
+    // Distinct filler colours that never equal the key.
+    return index < std::size(known) ? known[index] : qRgb(index, 255 - index, index / 2 + 64);
+}
+
+SIZE JetSizeOfRow(int row) {
+    return row <= 1 ? SIZE{275, 200} : row <= 3 ? SIZE{222, 222} : SIZE{200, 275};
+}
+
+SIZE ShadowSizeOfRow(int row) {
+    return row <= 1 ? SIZE{138, 100} : row <= 3 ? SIZE{111, 111} : SIZE{100, 137};
+}
+
+bool InJetBody(int row, int x, int y) {
+    const SIZE s = JetSizeOfRow(row);
+    return x >= s.cx / 10 && x < s.cx - s.cx / 10 && y >= s.cy / 10 && y < s.cy - s.cy / 10;
+}
+
+bool InShadowDark(int row, int x, int y) {
+    return InJetBody(row, 2 * x, 2 * y) && (x + y) % 2 == 0;
+}
+
+bool InExplosionDisc(int x, int y) {
+    return (x - 100) * (x - 100) + (y - 100) * (y - 100) < 80 * 80;
+}
+
+TestModule::TestModule(const SceneSetup &setup) {
+    auto has = [](const std::vector<int> &rows, int row) {
+        return std::find(rows.begin(), rows.end(), row) != rows.end();
+    };
+    for (int row = 0; row < 15; ++row) {
+        if (!has(setup.missingJetRows, row))
+            Add(RT_BITMAP, WORD(2550 + row), MakePackedDib(JetSizeOfRow(row), [row](int x, int y) {
+                    return InJetBody(row, x, y) ? kJetBody : kKey;
+                }));
+        if (!has(setup.missingShadowRows, row))
+            Add(RT_BITMAP, WORD(2600 + row),
+                MakePackedDib(ShadowSizeOfRow(row), [row](int x, int y) {
+                    return InShadowDark(row, x, y) ? kBlack : kKey;
+                }));
+    }
+    for (int f = 0; f < 8; ++f) {
+        const BYTE colour = f == 0 ? kShock : f == 7 ? kScorch : kFireball;
+        Add(RT_BITMAP, WORD(2500 + f), MakePackedDib({200, 200}, [colour](int x, int y) {
+                return InExplosionDisc(x, y) ? colour : BYTE(kKey);
+            }));
+    }
+    for (const auto &[id, rate] : kWaveRates)
+        Add("WAVE", WORD(id), MakeWave(rate));
+    m_module.entries = m_entries.data();
+    m_module.count = m_entries.size();
+    m_handle = VxModuleHandle(&m_module);
+}
+
+void TestModule::Add(LPCSTR type, WORD id, std::vector<BYTE> bytes) {
+    m_blobs.push_back(std::make_unique<std::vector<BYTE>>(std::move(bytes)));
+    m_entries.push_back({type, id, m_blobs.back()->data(), DWORD(m_blobs.back()->size())});
+}
+
+vxrec::VirtualSceneOptions SceneHarness::Options(const SceneSetup &setup, HINSTANCE module) {
+    vxrec::VirtualSceneOptions o = setup;
+    o.screen = QImage(setup.width, setup.height, QImage::Format_RGB32);
+    for (int y = 0; y < setup.height; ++y)
         for (int x = 0; x < setup.width; ++x)
-            row[x] = setup.screen(x, y);
-    }
-    o.screen = screen;
-    if (setup.realResources) {
-        o.resources = VxModuleHandle(&g_vantorixResources);
-    } else {
-        m_module = std::make_unique<TestModule>(setup.catalogue);
-        o.resources = m_module->Handle();
-    }
-    m_virtual = std::make_unique<vxrec::VirtualScene>(o);
+            o.screen.setPixel(x, y, setup.desktop(x, y));
+    o.resources = setup.realResources ? VxModuleHandle(&g_vantorixResources) : module;
+    return o;
 }
 
-SceneHarness::~SceneHarness() {
-    m_virtual.reset();
-    VxSetSoundOutput(m_previousOutput);
+SceneHarness::SceneHarness(const SceneSetup &setup)
+    : TestModule(setup), VirtualScene(Options(setup, Handle())) {
+    m_previousOutput = VxSetSoundOutput(this);
+}
+
+BOOL SceneHarness::Play(const WaveSound &sound) {
+    for (const auto &[id, rate] : kWaveRates)
+        if (rate == sound.format.sampleRate)
+            played.push_back(id);
+    return TRUE;
 }
 
 } // namespace scenetest

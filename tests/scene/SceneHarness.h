@@ -1,11 +1,11 @@
-// A real scene on a virtual screen for the scene's tests: the catalogue comes
-// from a test module (or the executable's own resources), every sound request
-// and message box is recorded, and frames are read back from the window's
-// surface, the work surface and the background surface.
+// A real scene on a virtual screen for the scene's tests, with a small, fully
+// known catalogue: 8-bit sprites whose colour-table entry 2 is the key colour,
+// and sounds told apart by their sample rate. Every sound start and message
+// box is recorded; frames are read back from the window, work and background.
 #pragma once
 
-#include "SpriteFixtures.h"
 #include "platform/afx/MessageBox.h"
+#include "platform/afx/Resources.h"
 #include "platform/afx/SoundOutput.h"
 #include "tools/recorder/VirtualScene.h"
 
@@ -18,33 +18,27 @@
 
 namespace scenetest {
 
-struct SceneSetup {
-    int width = 1024, height = 768; // the virtual screen
-    int depth = 32;                 // 8: the emulated palette display
-    unsigned seed = 1;
-    int reliability = 10;
-    int sound = 2; // every pass heard, so that each request is observable
-    int clearScreen = 0;
-    int wallpaper = 0;
-    // The screen's contents before the saver starts.
-    std::function<QRgb(int x, int y)> screen = [](int, int) { return qRgb(0, 0, 96); };
-    CatalogueOptions catalogue;
-    bool realResources = false;    // the executable's own sprites instead
-    bool load = true;              // false: the preview's scene, which loads nothing
-    RECT windowRect{0, 0, -1, -1}; // right -1: the whole screen
-    bool resetProcessState = true; // false: a second scene in the same process
+// Colour-table entries of the test sprites.
+enum : BYTE { kBlack = 0, kKey = 2, kJetBody = 3, kFireball = 4, kScorch = 5, kShock = 6 };
+QRgb TableRgb(BYTE index);
+
+// Jets: the row's size, an opaque body inset by a tenth of each side on the
+// key. Shadows: half size, the body's silhouette as a checkerboard of black
+// and key. Explosion frames: 200 x 200, a disc of radius 80 on the key, in
+// kShock (frame 0, never shown), kFireball (1..6) or kScorch (7).
+SIZE JetSizeOfRow(int row);
+SIZE ShadowSizeOfRow(int row);
+bool InJetBody(int row, int x, int y);
+bool InShadowDark(int row, int x, int y);
+bool InExplosionDisc(int x, int y);
+
+struct SceneSetup : vxrec::VirtualSceneOptions {
+    SceneSetup() { sound = 2; } // every pass heard, so that each request is observable
+    std::function<QRgb(int x, int y)> desktop = [](int, int) { return qRgb(0, 0, 96); };
+    bool realResources = false; // the executable's own sprites instead
+    std::vector<int> missingJetRows, missingShadowRows;
 };
 
-// Every sound start reaching the output, as resource ids, and the stops.
-class SoundLog : public ISoundOutput {
-  public:
-    BOOL Play(const WaveSound &sound) override;
-    void Stop() override { ++stops; }
-    std::vector<int> played;
-    int stops = 0;
-};
-
-// Every message box shown while it lives.
 class MessageBoxLog : public IMessageBoxService {
   public:
     MessageBoxLog() { m_previous = VxSetMessageBoxService(this); }
@@ -59,29 +53,30 @@ class MessageBoxLog : public IMessageBoxService {
     IMessageBoxService *m_previous;
 };
 
-class SceneHarness {
+class TestModule {
   public:
-    explicit SceneHarness(const SceneSetup &setup);
-    ~SceneHarness();
-    SceneHarness(const SceneHarness &) = delete;
-    SceneHarness &operator=(const SceneHarness &) = delete;
-
-    CSceneWnd *scene() const { return m_virtual->scene(); }
-    void Tick() { m_virtual->Tick(); }
-    void FirePauseTimer() { m_virtual->FirePauseTimer(); }
-    bool Step() { return m_virtual->Step(); }
-    int PauseMessages() const { return m_virtual->scene()->pauseMessages; }
-
-    QImage WindowImage() const { return m_virtual->WindowImage(); }
-    QImage WorkImage() const { return m_virtual->WorkImage(); }
-    QImage BackgroundImage() const { return m_virtual->BackgroundImage(); }
-
-    SoundLog sounds;
+    explicit TestModule(const SceneSetup &setup);
+    HINSTANCE Handle() const { return m_handle; }
 
   private:
-    std::unique_ptr<TestModule> m_module;
+    void Add(LPCSTR type, WORD id, std::vector<BYTE> bytes);
+    std::vector<std::unique_ptr<std::vector<BYTE>>> m_blobs;
+    std::vector<ResourceEntry> m_entries;
+    ResourceModule m_module{};
+    HINSTANCE m_handle = nullptr;
+};
+
+class SceneHarness : public ISoundOutput, private TestModule, public vxrec::VirtualScene {
+  public:
+    explicit SceneHarness(const SceneSetup &setup = {});
+    ~SceneHarness() override { VxSetSoundOutput(m_previousOutput); }
+    BOOL Play(const WaveSound &sound) override;
+    void Stop() override {}
+    std::vector<int> played; // every sound started, as resource ids
+
+  private:
+    static vxrec::VirtualSceneOptions Options(const SceneSetup &setup, HINSTANCE module);
     ISoundOutput *m_previousOutput = nullptr;
-    std::unique_ptr<vxrec::VirtualScene> m_virtual;
 };
 
 } // namespace scenetest
