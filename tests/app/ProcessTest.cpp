@@ -1,7 +1,6 @@
 // The program as a process: exit codes of the real executable for the modes
 // that end at once, and whole runs of the framework's entry point (splash,
-// saver, input, quit; the colour message; the preview's end with its host)
-// in a child process each.
+// saver, input, quit; the colour message) in a child process each.
 #include "app/SaverApp.h"
 #include "app/SaverWnd.h"
 #include "platform/afx/MessageBox.h"
@@ -16,7 +15,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
@@ -25,13 +23,26 @@
 
 namespace {
 
-// Runs `body` in a child process; its result is the child's exit status,
-// -1 when it died from a signal or ran past the time limit.
-int InChild(const std::function<int()> &body, int seconds = 20) {
+// Runs `app` through the framework's entry point with switch `sw` in a child
+// process; the result is the child's exit status when `check` holds
+// afterwards, 100 + it when not, -1 when it died or ran past 20 s.
+template <class App>
+int RunInChild(const char *sw, const std::function<bool(App &)> &check,
+               const char *depth = nullptr) {
+    QTemporaryDir config;
     const pid_t pid = fork();
     if (pid == 0) {
-        alarm(unsigned(seconds));
-        _exit(body());
+        alarm(20);
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
+        if (depth)
+            setenv("VANTORIX_DISPLAY_DEPTH", depth, 1);
+        AfxSetResourceHandle(VxModuleHandle(&g_vantorixResources));
+        App app;
+        std::string name = "vantorix", arg = sw;
+        char *argv[] = {name.data(), arg.data(), nullptr};
+        const int code = AfxWinMain(2, argv);
+        _exit(check(app) ? code : 100 + code);
     }
     int status = 0;
     if (waitpid(pid, &status, 0) != pid)
@@ -39,38 +50,37 @@ int InChild(const std::function<int()> &body, int seconds = 20) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-QProcessEnvironment Headless(const QString &config) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
-    env.remove(QStringLiteral("VANTORIX_DISPLAY_DEPTH"));
-    return env;
+bool IsDialog(QWidget *w) {
+    return w->isVisible() && dynamic_cast<CDialog *>(VxWndFromWidget(w));
 }
 
-CWnd *WndOf(QWidget *w) {
-    return VxWndFromWidget(w);
+bool AnyDialog() {
+    const QWidgetList all = QApplication::topLevelWidgets();
+    return std::any_of(all.begin(), all.end(), IsDialog);
 }
 
 } // namespace
 
 TEST(Process, ModesThatEndAtOnceReturnTheirExitCodes) {
-    struct Row {
+    const int bad = CSaverApp::kExitBadPreviewHandle;
+    const struct {
         QStringList args;
         int exitCode;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {{QStringLiteral("/c:1234")}, 0},
         {{QStringLiteral("//s")}, 0},
-        {{QStringLiteral("x")}, 0},
-        {{QStringLiteral("-p")}, CSaverApp::kExitBadPreviewHandle},
-        {{QStringLiteral("-p"), QStringLiteral("0x4D2")}, CSaverApp::kExitBadPreviewHandle},
-        {{QStringLiteral("/p"), QStringLiteral("1234")}, CSaverApp::kExitBadPreviewHandle},
-        {{QStringLiteral("/P"), QStringLiteral("-7")}, CSaverApp::kExitBadPreviewHandle},
+        {{QStringLiteral("-p")}, bad},
+        {{QStringLiteral("-p"), QStringLiteral("0x4D2")}, bad},
+        {{QStringLiteral("/p"), QStringLiteral("1234")}, bad},
     };
-    for (const Row &row : rows) {
+    for (const auto &row : rows) {
         QTemporaryDir config;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        env.remove(QStringLiteral("VANTORIX_DISPLAY_DEPTH"));
         QProcess process;
-        process.setProcessEnvironment(Headless(config.path()));
+        process.setProcessEnvironment(env);
         process.start(QStringLiteral(VX_VANTORIX), row.args);
         const std::string label = row.args.join(QLatin1Char(' ')).toStdString();
         ASSERT_TRUE(process.waitForFinished(15000)) << label << " keeps running";
@@ -90,17 +100,11 @@ class UserAtTheKeyboard : public CSaverApp {
         auto *hand = new QTimer(qApp);
         QObject::connect(hand, &QTimer::timeout, [this] {
             for (QWidget *w : QApplication::topLevelWidgets()) {
-                if (!w->isVisible())
-                    continue;
-                CWnd *wnd = WndOf(w);
-                if (dynamic_cast<CDialog *>(wnd)) {
-                    QTest::keyClick(w, Qt::Key_Escape);
-                    return;
-                }
-                if (dynamic_cast<CSaverWnd *>(wnd) && wnd == m_pMainWnd) {
+                if (IsDialog(w))
+                    return QTest::keyClick(w, Qt::Key_Escape);
+                if (w->isVisible() && m_pMainWnd && VxWndFromWidget(w) == m_pMainWnd) {
                     sawSaver = true;
-                    QTest::keyPress(w, Qt::Key_Space);
-                    return;
+                    return QTest::keyPress(w, Qt::Key_Space);
                 }
             }
         });
@@ -108,132 +112,46 @@ class UserAtTheKeyboard : public CSaverApp {
         return CSaverApp::InitInstance();
     }
 };
-} // namespace
 
-TEST(Process, TheSaverEndsWithCodeZeroAfterItsWindowIsDestroyed) {
-    QTemporaryDir config;
-    const int status = InChild([&] {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
-        AfxSetResourceHandle(VxModuleHandle(&g_vantorixResources));
-        UserAtTheKeyboard app;
-        char name[] = "vantorix";
-        char sw[] = "-s";
-        char *argv[] = {name, sw, nullptr};
-        const int code = AfxWinMain(2, argv);
-        return app.sawSaver ? code : 100 + code;
-    });
-    EXPECT_EQ(status, 0) << "100 and up: the saver window never appeared";
-}
-
-namespace {
-// Records the colour message and whether the splash came before it.
+// Shows the colour message and records whether the splash came before it.
 class FourBitDisplay : public CSaverApp, public IMessageBoxService {
   public:
-    bool splashSeen = false;
-    bool splashGoneBeforeBox = false;
-    std::string text, caption;
-    UINT style = 0;
-    HWND owner = reinterpret_cast<HWND>(1);
+    bool splashSeen = false, rightBoxAfterSplash = false;
     int boxes = 0;
 
-    int Show(HWND o, const char *t, const char *c, UINT s) override {
+    int Show(HWND owner, const char *text, const char *caption, UINT style) override {
         ++boxes;
-        owner = o;
-        text = t;
-        caption = c;
-        style = s;
-        splashGoneBeforeBox = true;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (w->isVisible() && dynamic_cast<CDialog *>(WndOf(w)))
-                splashGoneBeforeBox = false;
+        rightBoxAfterSplash =
+            !AnyDialog() && !owner && style == (MB_OK | MB_ICONINFORMATION) &&
+            std::string(caption) == "Quorvane Vantorix Screen Saver" &&
+            std::string(text) ==
+                "The Vantorix screen saver requires 256 or more colors.  Please set your display "
+                "settings for 8-bit color or greater to use this screen saver.\n\nThank you.";
         return IDOK;
     }
     BOOL InitInstance() override {
         VxSetMessageBoxService(this);
         auto *look = new QTimer(qApp);
-        QObject::connect(look, &QTimer::timeout, [this] {
-            for (QWidget *w : QApplication::topLevelWidgets())
-                if (w->isVisible() && dynamic_cast<CDialog *>(WndOf(w)))
-                    splashSeen = true;
-        });
+        QObject::connect(look, &QTimer::timeout, [this] { splashSeen |= AnyDialog(); });
         look->start(50);
         return CSaverApp::InitInstance();
     }
 };
 } // namespace
 
-TEST(Process, AFourBitDisplayShowsTheSplashThenTheColourMessageAndNoSaver) {
-    QTemporaryDir config;
-    const int status = InChild([&] {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
-        setenv("VANTORIX_DISPLAY_DEPTH", "4", 1);
-        AfxSetResourceHandle(VxModuleHandle(&g_vantorixResources));
-        FourBitDisplay app;
-        char name[] = "vantorix";
-        char sw[] = "/S";
-        char *argv[] = {name, sw, nullptr};
-        const int code = AfxWinMain(2, argv);
-        const std::string expectedText =
-            "The Vantorix screen saver requires 256 or more colors.  Please set your display "
-            "settings for 8-bit color or greater to use this screen saver.\n\nThank you.";
-        if (code != 0)
-            return 1;
-        if (!app.splashSeen)
-            return 2;
-        if (app.boxes != 1 || !app.splashGoneBeforeBox)
-            return 3;
-        if (app.text != expectedText || app.caption != "Quorvane Vantorix Screen Saver")
-            return 4;
-        if (app.style != (MB_OK | MB_ICONINFORMATION) || app.owner != nullptr)
-            return 5;
-        if (app.m_pMainWnd)
-            return 6;
-        return 0;
-    });
-    EXPECT_EQ(status, 0) << "1 exit code, 2 no splash, 3 box count or order, 4 wording, "
-                            "5 style or owner, 6 a saver window";
+TEST(Process, TheSaverEndsWithCodeZeroAfterItsWindowIsDestroyed) {
+    EXPECT_EQ(RunInChild<UserAtTheKeyboard>("-s", [](auto &app) { return app.sawSaver; }), 0)
+        << "100 and up: the saver window never appeared";
 }
 
-namespace {
-// A host window of the same process that closes half a second after the
-// preview started in it.
-class ClosingHost : public CSaverApp {
-  public:
-    std::string id;
-    char *args[4] = {};
-    bool previewMade = false;
-    BOOL InitInstance() override {
-        auto *host = new QWidget;
-        host->resize(120, 90);
-        host->show();
-        id = std::to_string(uintptr_t(host->winId()));
-        args[0] = m_argv[0];
-        args[1] = m_argv[1];
-        args[2] = id.data();
-        m_argc = 3;
-        m_argv = args;
-        QTimer::singleShot(500, [host] { delete host; });
-        const BOOL result = CSaverApp::InitInstance();
-        previewMade = result && m_pMainWnd;
-        return result;
-    }
-};
-} // namespace
-
-TEST(Process, ThePreviewEndsWithCodeZeroWhenItsHostGoes) {
-    QTemporaryDir config;
-    const int status = InChild([&] {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        setenv("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData(), 1);
-        AfxSetResourceHandle(VxModuleHandle(&g_vantorixResources));
-        ClosingHost app;
-        char name[] = "vantorix";
-        char sw[] = "/p";
-        char *argv[] = {name, sw, nullptr};
-        const int code = AfxWinMain(2, argv);
-        return app.previewMade ? code : 100 + code;
-    });
-    EXPECT_EQ(status, 0);
+TEST(Process, AFourBitDisplayShowsTheSplashThenTheColourMessageAndNoSaver) {
+    EXPECT_EQ(RunInChild<FourBitDisplay>(
+                  "/S",
+                  [](FourBitDisplay &app) {
+                      return app.splashSeen && app.boxes == 1 && app.rightBoxAfterSplash &&
+                             !app.m_pMainWnd;
+                  },
+                  "4"),
+              0)
+        << "100: no splash, not one box after it, its wording, style or owner, or a saver";
 }

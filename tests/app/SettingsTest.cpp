@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <array>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -26,9 +27,12 @@ struct Profile {
     CWinApp app;
 };
 
+std::array<int, 5> Values(const SaverSettings &s) {
+    return {s.Speed, s.Reliability, s.Sound, s.ClearScreen, s.Wallpaper};
+}
+
 QString IniPath(const PrivateConfig &config, const QString &appName) {
-    return config.Path(QStringLiteral("Quorvane Screen Savers/") + appName +
-                       QStringLiteral(".ini"));
+    return config.Path(QStringLiteral("Quorvane Screen Savers/%1.ini").arg(appName));
 }
 
 void WriteFile(const QString &path, const QByteArray &content) {
@@ -43,6 +47,11 @@ QByteArray ReadFile(const QString &path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+ino_t Inode(const QString &path) {
+    struct stat st {};
+    return stat(path.toLocal8Bit().constData(), &st) == 0 ? st.st_ino : 0;
+}
+
 } // namespace
 
 TEST(Settings, NothingStoredGivesTheDefaultsAndCreatesNothing) {
@@ -50,50 +59,37 @@ TEST(Settings, NothingStoredGivesTheDefaultsAndCreatesNothing) {
     Profile profile("/usr/lib/vantorix/Vantorix.scr");
     SaverSettings s;
     s.Load(&profile.app);
-    EXPECT_EQ(s.Speed, 5);
-    EXPECT_EQ(s.Reliability, 10);
-    EXPECT_EQ(s.Sound, SoundPartial);
-    EXPECT_EQ(s.ClearScreen, 0);
-    EXPECT_EQ(s.Wallpaper, 0);
-    // Reading leaves no file and no folder behind.
+    EXPECT_EQ(Values(s), (std::array<int, 5>{5, 10, SoundPartial, 0, 0}));
     EXPECT_FALSE(QFileInfo::exists(config.Path(QStringLiteral("Quorvane Screen Savers"))));
+
+    s.Speed = 77; // no application object: the defaults, and nothing to write to
+    s.Load(nullptr);
+    EXPECT_EQ(Values(s), (std::array<int, 5>{5, 10, SoundPartial, 0, 0}));
+    s.Save(nullptr);
 }
 
 TEST(Settings, SavedValuesComeBackUnchanged) {
     PrivateConfig config;
     Profile profile("Vantorix.scr");
-    SaverSettings out;
-    out.Speed = 10;
-    out.Reliability = -7; // values are stored as given, without range checks
-    out.Sound = 2;
-    out.ClearScreen = 1;
-    out.Wallpaper = 2147483647;
+    // Values are stored as given, without range checks.
+    SaverSettings out{10, -7, 2, 1, 2147483647};
     out.Save(&profile.app);
-
     SaverSettings in;
     in.Load(&profile.app);
-    EXPECT_EQ(in.Speed, 10);
-    EXPECT_EQ(in.Reliability, -7);
-    EXPECT_EQ(in.Sound, 2);
-    EXPECT_EQ(in.ClearScreen, 1);
-    EXPECT_EQ(in.Wallpaper, 2147483647);
+    EXPECT_EQ(Values(in), Values(out));
 
     const QByteArray file = ReadFile(IniPath(config, QStringLiteral("Vantorix")));
-    EXPECT_TRUE(file.contains("[Config]")) << file.constData();
-    for (const char *entry :
-         {"Speed=10", "Reliability=-7", "Sound=2", "ClearScreen=1", "Wallpaper=2147483647"})
+    for (const char *entry : {"[Config]", "Speed=10", "Reliability=-7", "Sound=2", "ClearScreen=1",
+                              "Wallpaper=2147483647"})
         EXPECT_TRUE(file.contains(entry)) << entry << " missing from\n" << file.constData();
 }
 
 TEST(Settings, StoredTextThatIsNotA32BitNumberGivesTheDefault) {
-    struct Row {
+    const struct {
         const char *stored;
         int expected;
-    };
-    const Row rows[] = {
+    } rows[] = {
         {"7", 7},
-        {"-3", -3},
-        {"0", 0},
         {"4294967295", -1}, // a full 32-bit value reads back as the DWORD it is
         {"-2147483648", INT32_MIN},
         {"abc", 5},
@@ -101,14 +97,12 @@ TEST(Settings, StoredTextThatIsNotA32BitNumberGivesTheDefault) {
         {"0x10", 5},
         {"3.7", 5},
         {"", 5},
-        {"99999999999", 5},
         {"4294967296", 5},
         {"-2147483649", 5},
-        {"1, 2", 5}, // a list, not a number
     };
     PrivateConfig config;
     int n = 0;
-    for (const Row &row : rows) {
+    for (const auto &row : rows) {
         // One executable name per row: the file is new each time.
         const QString name = QStringLiteral("row%1").arg(n++);
         WriteFile(IniPath(config, name),
@@ -122,66 +116,50 @@ TEST(Settings, StoredTextThatIsNotA32BitNumberGivesTheDefault) {
 }
 
 TEST(Settings, TwoExecutableNamesKeepSeparateSettings) {
+    const struct {
+        const char *path, *name;
+    } names[] = {{"/usr/bin/Vantorix.scr", "Vantorix"},
+                 {"./build/my.saver.scr", "my.saver"},
+                 {"/opt/.hidden", ".hidden"},
+                 {"", "vantorix"}};
+    for (const auto &row : names) {
+        CWinApp app;
+        app.SetAppName(row.path);
+        EXPECT_STREQ(app.m_pszAppName, row.name) << "path \"" << row.path << "\"";
+    }
+
     PrivateConfig config;
     Profile first("/opt/savers/Vantorix.scr");
     Profile second("/home/me/bin/vantorix-copy");
-    EXPECT_STREQ(first.app.m_pszAppName, "Vantorix");
-    EXPECT_STREQ(second.app.m_pszAppName, "vantorix-copy");
-
     SaverSettings a;
     a.Load(&first.app);
     a.Speed = 9;
     a.Save(&first.app);
 
-    // The profile calls follow the object's own name.
+    // Written in this process, read back by another object of the same name.
     Profile third("/opt/savers/Vantorix.scr");
-    SaverSettings b;
+    SaverSettings b, c;
     b.Load(&second.app);
-    SaverSettings c;
     c.Load(&third.app);
     EXPECT_EQ(b.Speed, 5) << "the copy has its own, still empty, settings";
     EXPECT_EQ(c.Speed, 9);
-    EXPECT_TRUE(QFileInfo::exists(IniPath(config, QStringLiteral("Vantorix"))));
     EXPECT_FALSE(QFileInfo::exists(IniPath(config, QStringLiteral("vantorix-copy"))));
-}
-
-TEST(Settings, ApplicationNameIsTheFileNameWithoutFolderAndExtension) {
-    struct Row {
-        const char *path;
-        const char *name;
-    };
-    const Row rows[] = {
-        {"/usr/bin/Vantorix.scr", "Vantorix"},
-        {"vantorix", "vantorix"},
-        {"./build/my.saver.scr", "my.saver"},
-        {"/opt/.hidden", ".hidden"},
-        {"", "vantorix"},
-    };
-    for (const Row &row : rows) {
-        CWinApp app;
-        app.SetAppName(row.path);
-        EXPECT_STREQ(app.m_pszAppName, row.name) << "path \"" << row.path << "\"";
-    }
 }
 
 TEST(Settings, WritingKeepsEverythingElseAndReplacesTheFileAtomically) {
     PrivateConfig config;
     const QString path = IniPath(config, QStringLiteral("Vantorix"));
     WriteFile(path, "[Config]\nSpeed=2\nExtra=keep me\n\n[Elsewhere]\nColour=blue\n");
-    struct stat before {};
-    ASSERT_EQ(stat(path.toLocal8Bit().constData(), &before), 0);
+    const ino_t before = Inode(path);
 
     Profile profile("Vantorix");
     EXPECT_TRUE(profile.app.WriteProfileInt("Config", "Sound", 2));
-
     const QByteArray file = ReadFile(path);
     for (const char *kept : {"Speed=2", "Extra=keep me", "[Elsewhere]", "Colour=blue", "Sound=2"})
         EXPECT_TRUE(file.contains(kept)) << kept << " missing from\n" << file.constData();
-    // A new file renamed over the old one, never the old one rewritten in
-    // place: a crash in the middle leaves the old file whole.
-    struct stat after {};
-    ASSERT_EQ(stat(path.toLocal8Bit().constData(), &after), 0);
-    EXPECT_NE(before.st_ino, after.st_ino);
+    // A new file renamed over the old one: a crash in the middle leaves the
+    // old file whole.
+    EXPECT_NE(Inode(path), before);
 }
 
 TEST(Settings, ADamagedFileIsCopiedAsideBeforeItIsRewritten) {
@@ -193,21 +171,10 @@ TEST(Settings, ADamagedFileIsCopiedAsideBeforeItIsRewritten) {
     SaverSettings s;
     s.Load(&profile.app);
     EXPECT_EQ(s.Speed, 3) << "what can be read is read";
-    EXPECT_EQ(s.Reliability, 4);
 
     EXPECT_TRUE(profile.app.WriteProfileInt("Config", "Speed", 8));
     EXPECT_EQ(ReadFile(path + QStringLiteral(".bak")), damaged);
     s.Load(&profile.app);
     EXPECT_EQ(s.Speed, 8);
     EXPECT_EQ(s.Reliability, 4) << "the other values stay";
-}
-
-TEST(Settings, NoApplicationObjectMeansDefaults) {
-    SaverSettings s;
-    s.Speed = 77;
-    s.Load(nullptr);
-    EXPECT_EQ(s.Speed, SaverSettings::kDefaultSpeed);
-    EXPECT_EQ(s.Reliability, 10);
-    EXPECT_EQ(s.Sound, 1);
-    s.Save(nullptr); // nothing to write to, nothing happens
 }

@@ -17,7 +17,6 @@
 
 #include <cstdlib>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,8 +29,7 @@ inline constexpr int kScreenHeight = 768;
 inline QApplication &App() {
     static QApplication *app = [] {
         static QTemporaryDir dir;
-        const QString config = dir.filePath(QStringLiteral("screen.json"));
-        QFile file(config);
+        QFile file(dir.filePath(QStringLiteral("screen.json")));
         file.open(QIODevice::WriteOnly);
         file.write(QStringLiteral("{\"screens\":[{\"name\":\"s0\",\"x\":0,\"y\":0,\"width\":%1,"
                                   "\"height\":%2,\"logicalDpi\":96}]}")
@@ -39,8 +37,7 @@ inline QApplication &App() {
                        .arg(kScreenHeight)
                        .toUtf8());
         file.close();
-        const QByteArray platform = "offscreen:configfile=" + config.toUtf8();
-        setenv("QT_QPA_PLATFORM", platform.constData(), 1);
+        qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + file.fileName()).toUtf8());
         static int argc = 1;
         static char name[] = "vantorix";
         static char *argv[] = {name, nullptr};
@@ -56,41 +53,30 @@ inline QApplication &App() {
 // A settings folder of its own, so that no test sees another's values.
 class PrivateConfig {
   public:
-    PrivateConfig() {
-        const char *old = std::getenv("XDG_CONFIG_HOME");
-        m_old = old ? old : "";
-        m_had = old != nullptr;
-        setenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit().constData(), 1);
+    PrivateConfig() : m_old(qgetenv("XDG_CONFIG_HOME")) {
+        qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit());
     }
-    ~PrivateConfig() {
-        if (m_had)
-            setenv("XDG_CONFIG_HOME", m_old.c_str(), 1);
-        else
-            unsetenv("XDG_CONFIG_HOME");
-    }
+    ~PrivateConfig() { qputenv("XDG_CONFIG_HOME", m_old); }
     QString Path(const QString &relative) const { return m_dir.filePath(relative); }
 
   private:
     QTemporaryDir m_dir;
-    std::string m_old;
-    bool m_had = false;
+    QByteArray m_old;
 };
 
 struct RecordedBox {
     HWND owner;
     std::string text;
-    std::string caption;
-    UINT style;
 };
 
 // Records message boxes instead of showing them; an optional action runs
 // while the "box" is open, as the user's time in front of it.
 class BoxRecorder : public IMessageBoxService {
   public:
-    BoxRecorder() { m_previous = VxSetMessageBoxService(this); }
+    BoxRecorder() : m_previous(VxSetMessageBoxService(this)) {}
     ~BoxRecorder() override { VxSetMessageBoxService(m_previous); }
-    int Show(HWND owner, const char *text, const char *caption, UINT style) override {
-        boxes.push_back({owner, text ? text : "", caption ? caption : "", style});
+    int Show(HWND owner, const char *text, const char *, UINT) override {
+        boxes.push_back({owner, text ? text : ""});
         if (whileOpen)
             whileOpen();
         return IDOK;
@@ -99,7 +85,7 @@ class BoxRecorder : public IMessageBoxService {
     std::function<void()> whileOpen;
 
   private:
-    IMessageBoxService *m_previous = nullptr;
+    IMessageBoxService *m_previous;
 };
 
 // Processes events until `done` holds or `ms` pass; returns `done()`.
@@ -112,10 +98,7 @@ inline bool WaitFor(const std::function<bool()> &done, int ms) {
 }
 
 inline void Pump(int ms) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    WaitFor([] { return false; }, ms);
 }
 
 } // namespace shelltest

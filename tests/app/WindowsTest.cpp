@@ -13,7 +13,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QScreen>
 #include <QTimer>
 #include <QWidget>
 
@@ -51,9 +50,16 @@ void Dispose(HWND hwnd) {
     VxClearQuitRequest();
 }
 
+// The desktop settings turn the password on.
+void PasswordOn(const PrivateConfig &config) {
+    QDir().mkpath(config.Path(QStringLiteral("vantorix")));
+    QFile desktop(QString::fromStdString(VxDesktopProfilePath()));
+    ASSERT_TRUE(desktop.open(QIODevice::WriteOnly));
+    desktop.write("[Control Panel\\Desktop]\nScreenSaveUsePassword=1\n");
+}
+
 } // namespace
 
-// ---- splash ------------------------------------------------------------------------------
 TEST(Splash, EndsItselfAfterTwoAndAHalfSecondsCentredAndOnTop) {
     App();
     CSplashDlg splash(nullptr);
@@ -61,40 +67,31 @@ TEST(Splash, EndsItselfAfterTwoAndAHalfSecondsCentredAndOnTop) {
     QPoint centre;
     QTimer::singleShot(300, [&] {
         QWidget *w = WidgetOf(&splash);
-        ASSERT_TRUE(w);
-        visible = w->isVisible();
-        topmost = splash.IsTopmost() && w->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-        centre = w->frameGeometry().center();
+        visible = w && w->isVisible();
+        topmost = w && splash.IsTopmost() && w->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+        centre = w ? w->frameGeometry().center() : QPoint();
     });
     QElapsedTimer clock;
     clock.start();
-    const INT_PTR result = splash.DoModal();
-    const qint64 elapsed = clock.elapsed();
-    EXPECT_EQ(result, IDOK);
-    EXPECT_GE(elapsed, 2400);
-    EXPECT_LT(elapsed, 4000);
-    EXPECT_TRUE(visible);
-    EXPECT_TRUE(topmost);
-    const QPoint workCentre = VxScreenService().WorkArea().center();
-    EXPECT_LE(std::abs(centre.x() - workCentre.x()), 1) << centre.x();
-    EXPECT_LE(std::abs(centre.y() - workCentre.y()), 1) << centre.y();
+    EXPECT_EQ(splash.DoModal(), IDOK);
+    EXPECT_GE(clock.elapsed(), 2400);
+    EXPECT_LT(clock.elapsed(), 4000);
+    EXPECT_TRUE(visible && topmost);
+    EXPECT_LE((centre - VxScreenService().WorkArea().center()).manhattanLength(), 2);
     EXPECT_FALSE(splash.GetSafeHwnd()) << "the dialog window is gone after the modal loop";
 }
 
 TEST(Splash, EnterAndEscEndItAtOnceAndClicksDoNot) {
     App();
-    struct Row {
+    const struct {
         const char *label;
         int key; // 0: a click on the picture, then nothing
         INT_PTR result;
-    };
-    const Row rows[] = {
-        {"Enter", Qt::Key_Return, IDOK},
-        {"keypad Enter", Qt::Key_Enter, IDOK},
-        {"Esc", Qt::Key_Escape, IDCANCEL},
-        {"click", 0, IDOK},
-    };
-    for (const Row &row : rows) {
+    } rows[] = {{"Enter", Qt::Key_Return, IDOK},
+                {"keypad Enter", Qt::Key_Enter, IDOK},
+                {"Esc", Qt::Key_Escape, IDCANCEL},
+                {"click", 0, IDOK}};
+    for (const auto &row : rows) {
         CSplashDlg splash(nullptr);
         QTimer::singleShot(100, [&] {
             QWidget *w = WidgetOf(&splash);
@@ -105,16 +102,12 @@ TEST(Splash, EnterAndEscEndItAtOnceAndClicksDoNot) {
         });
         QElapsedTimer clock;
         clock.start();
-        const INT_PTR result = splash.DoModal();
-        EXPECT_EQ(result, row.result) << row.label;
-        if (row.key)
-            EXPECT_LT(clock.elapsed(), 1500) << row.label << " ends the splash early";
-        else
-            EXPECT_GE(clock.elapsed(), 2400) << row.label << " leaves the splash up";
+        EXPECT_EQ(splash.DoModal(), row.result) << row.label;
+        EXPECT_EQ(clock.elapsed() < 1500, row.key != 0)
+            << row.label << " after " << clock.elapsed() << " ms";
     }
 }
 
-// ---- preview -------------------------------------------------------------------------------
 namespace {
 // Black with icon 128 at (mid - 16), drawn by the drawing layer as the oracle.
 QImage ExpectedPreview(int width, int height) {
@@ -131,10 +124,6 @@ QImage ExpectedPreview(int width, int height) {
     const QImage image = VxBitmapToImage(bitmap);
     DeleteObject(bitmap);
     return image;
-}
-
-QImage Shown(CWnd *wnd) {
-    return VxBitmapToImage(wnd->m_impl->backing);
 }
 } // namespace
 
@@ -155,38 +144,31 @@ TEST(Preview, FillsTheHostShowsTheIconOnBlackAndNeverAnimates) {
     auto *preview = dynamic_cast<CSceneWnd *>(app.m_pMainWnd);
     ASSERT_TRUE(preview);
     const HWND hwnd = preview->m_hWnd;
+    QWidget *w = WidgetOf(preview);
+    auto shown = [&] { return VxBitmapToImage(preview->m_impl->backing); };
 
-    RECT rc;
-    preview->GetClientRect(&rc);
-    EXPECT_EQ(rc.right, 152);
-    EXPECT_EQ(rc.bottom, 112);
-    EXPECT_EQ(WidgetOf(preview)->geometry(), host->rect());
+    EXPECT_EQ(w->geometry(), host->rect());
     ASSERT_TRUE(WaitFor([&] { return preview->m_bIconShown != FALSE; }, 2000));
-
     const QImage expected = ExpectedPreview(152, 112);
-    const QImage icon = expected.copy(60, 40, 32, 32);
-    QImage black(32, 32, icon.format());
+    QImage black(32, 32, expected.format());
     black.fill(Qt::black);
-    ASSERT_NE(icon, black) << "the icon must show something";
-    EXPECT_EQ(Shown(preview), expected);
-    EXPECT_EQ(preview->m_bIconMode, TRUE);
+    ASSERT_NE(expected.copy(60, 40, 32, 32), black) << "the icon must show something";
+    EXPECT_EQ(shown(), expected);
 
     // Timer 1 runs (150 ms at the default speed) and its ticks change nothing.
-    const QImage before = Shown(preview);
     Pump(700);
-    EXPECT_EQ(Shown(preview), before);
+    EXPECT_EQ(shown(), expected);
     EXPECT_EQ(preview->m_nPassCount, 0);
     EXPECT_EQ(preview->m_nKind, -1);
 
-    // The arrow is shown over the preview.
-    QTest::mouseMove(WidgetOf(preview), QPoint(20, 20));
+    QTest::mouseMove(w, QPoint(20, 20));
     Pump(20);
-    EXPECT_EQ(WidgetOf(preview)->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(w->cursor().shape(), Qt::ArrowCursor);
 
     // The preview follows its host's size and shows the icon centred again.
     host->resize(200, 150);
-    ASSERT_TRUE(WaitFor([&] { return WidgetOf(preview)->size() == QSize(200, 150); }, 2000));
-    EXPECT_TRUE(WaitFor([&] { return Shown(preview) == ExpectedPreview(200, 150); }, 2000));
+    ASSERT_TRUE(WaitFor([&] { return w->size() == QSize(200, 150); }, 2000));
+    EXPECT_TRUE(WaitFor([&] { return shown() == ExpectedPreview(200, 150); }, 2000));
 
     // The host goes and takes the preview with it; the process is asked to
     // end with code 0.
@@ -199,148 +181,94 @@ TEST(Preview, FillsTheHostShowsTheIconOnBlackAndNeverAnimates) {
     VxClearQuitRequest();
 }
 
-// ---- saver window --------------------------------------------------------------------------
-TEST(SaverWindow, CoversTheScreenOnTopWithoutPointer) {
-    App();
-    PrivateConfig config;
-    CSaverWnd *saver = NewSaver();
-    const HWND hwnd = saver->m_hWnd;
-    QWidget *w = WidgetOf(saver);
-    EXPECT_EQ(w->geometry(), QRect(0, 0, kScreenWidth, kScreenHeight));
-    EXPECT_TRUE(saver->IsTopmost());
-    EXPECT_TRUE(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_TRUE(w->windowFlags().testFlag(Qt::FramelessWindowHint));
-    EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(saver->SendMessage(WM_SETCURSOR, WPARAM(hwnd), MAKELPARAM(1, WM_MOUSEMOVE)), TRUE);
-    QTest::mouseMove(w, QPoint(5, 5));
-    EXPECT_EQ(w->cursor().shape(), Qt::BlankCursor);
-    Dispose(hwnd);
-}
-
 TEST(SaverWindow, ClosesOnEachQualifyingInputAndOnNoOther) {
     App();
     PrivateConfig config; // no desktop settings: no password
     BoxRecorder boxes;
     using Action = std::function<void(CSaverWnd *, QWidget *)>;
-    struct Row {
+    QPoint p(400, 300); // moved for every row: the toolkit drops a move to where it was
+    auto key = [](Qt::Key k, Qt::KeyboardModifiers m = {}) -> Action {
+        return [=](CSaverWnd *, QWidget *w) { QTest::keyPress(w, k, m); };
+    };
+    auto button = [&](Qt::MouseButton b) -> Action {
+        return [&p, b](CSaverWnd *, QWidget *w) { QTest::mousePress(w, b, {}, p); };
+    };
+    auto message = [](UINT msg, WPARAM wp) -> Action {
+        return [=](CSaverWnd *s, QWidget *) { s->SendMessage(msg, wp, msg == WM_CHAR); };
+    };
+    auto moves = [&](std::vector<QPoint> offsets) -> Action {
+        return [&p, offsets](CSaverWnd *, QWidget *w) {
+            for (QPoint o : offsets)
+                QTest::mouseMove(w, p + o);
+        };
+    };
+    const struct {
         const char *label;
         Action action;
         bool closes;
-    };
-    QPoint p(400, 300); // moved for every row: the toolkit drops a move to where it was
-    auto move = [](QWidget *w, QPoint at) { QTest::mouseMove(w, at); };
-    const std::vector<Row> rows = {
-        {"key press", [](CSaverWnd *, QWidget *w) { QTest::keyPress(w, Qt::Key_A); }, true},
-        {"Esc", [](CSaverWnd *, QWidget *w) { QTest::keyPress(w, Qt::Key_Escape); }, true},
-        {"Alt alone", [](CSaverWnd *, QWidget *w) { QTest::keyPress(w, Qt::Key_Alt); }, true},
-        {"F10", [](CSaverWnd *, QWidget *w) { QTest::keyPress(w, Qt::Key_F10); }, true},
-        {"Alt+F4", [](CSaverWnd *, QWidget *w) { QTest::keyPress(w, Qt::Key_F4, Qt::AltModifier); },
-         true},
-        {"left button",
-         [&](CSaverWnd *, QWidget *w) { QTest::mousePress(w, Qt::LeftButton, {}, p); }, true},
-        {"middle button",
-         [&](CSaverWnd *, QWidget *w) { QTest::mousePress(w, Qt::MiddleButton, {}, p); }, true},
-        {"right button",
-         [&](CSaverWnd *, QWidget *w) { QTest::mousePress(w, Qt::RightButton, {}, p); }, true},
+    } rows[] = {
+        {"key press", key(Qt::Key_A), true},
+        {"Esc", key(Qt::Key_Escape), true},
+        {"Alt alone", key(Qt::Key_Alt), true},
+        {"F10", key(Qt::Key_F10), true},
+        {"Alt+F4", key(Qt::Key_F4, Qt::AltModifier), true},
+        {"left button", button(Qt::LeftButton), true},
+        {"middle button", button(Qt::MiddleButton), true},
+        {"right button", button(Qt::RightButton), true},
         {"window deactivated",
          [](CSaverWnd *, QWidget *w) {
              QEvent deactivate(QEvent::WindowDeactivate);
              QApplication::sendEvent(w, &deactivate);
          },
          true},
-        {"application deactivated",
-         [](CSaverWnd *s, QWidget *) { s->SendMessage(WM_ACTIVATEAPP, FALSE, 0); }, true},
-        {"second move one pixel right",
-         [&](CSaverWnd *, QWidget *w) {
-             move(w, p);
-             move(w, p + QPoint(1, 0));
-         },
-         true},
-        {"second move one pixel down",
-         [&](CSaverWnd *, QWidget *w) {
-             move(w, p);
-             move(w, p + QPoint(0, 1));
-         },
-         true},
+        {"application deactivated", message(WM_ACTIVATEAPP, FALSE), true},
+        {"second move one pixel right", moves({{0, 0}, {1, 0}}), true},
+        {"second move one pixel down", moves({{0, 0}, {0, 1}}), true},
+        {"first mouse move", moves({{0, 0}}), false},
+        {"second move to the same place", moves({{0, 0}, {0, 0}}), false},
         {"key release alone", [](CSaverWnd *, QWidget *w) { QTest::keyRelease(w, Qt::Key_A); },
          false},
         {"button release alone",
-         [&](CSaverWnd *, QWidget *w) { QTest::mouseRelease(w, Qt::LeftButton, {}, p); }, false},
-        {"character message", [](CSaverWnd *s, QWidget *) { s->SendMessage(WM_CHAR, 'a', 1); },
-         false},
-        {"first mouse move", [&](CSaverWnd *, QWidget *w) { move(w, p); }, false},
-        {"second move to the same place",
-         [&](CSaverWnd *, QWidget *w) {
-             move(w, p);
-             move(w, p);
+         [&p](CSaverWnd *, QWidget *w) { QTest::mouseRelease(w, Qt::LeftButton, {}, p); }, false},
+        {"character message", message(WM_CHAR, 'a'), false},
+        {"activation", message(WM_ACTIVATE, WA_ACTIVE), false},
+        {"window manager close", [](CSaverWnd *, QWidget *w) { w->close(); }, false},
+        {"SC_CLOSE", message(WM_SYSCOMMAND, SC_CLOSE), false},
+        {"SC_SCREENSAVE", message(WM_SYSCOMMAND, SC_SCREENSAVE), false},
+        {"SC_TASKLIST", message(WM_SYSCOMMAND, SC_TASKLIST), false},
+        {"SC_MONITORPOWER",
+         [](CSaverWnd *s, QWidget *) {
+             s->SendMessage(WM_SYSCOMMAND, SC_MONITORPOWER, 2);
+             EXPECT_TRUE(s->m_bMonitorOff);
          },
          false},
-        {"activation", [](CSaverWnd *s, QWidget *) { s->SendMessage(WM_ACTIVATE, WA_ACTIVE, 0); },
-         false},
-        {"window manager close", [](CSaverWnd *, QWidget *w) { w->close(); }, false},
-        {"SC_CLOSE", [](CSaverWnd *s, QWidget *) { s->SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0); },
-         false},
-        {"SC_SCREENSAVE",
-         [](CSaverWnd *s, QWidget *) { s->SendMessage(WM_SYSCOMMAND, SC_SCREENSAVE, 0); }, false},
-        {"SC_TASKLIST",
-         [](CSaverWnd *s, QWidget *) { s->SendMessage(WM_SYSCOMMAND, SC_TASKLIST, 0); }, false},
-        {"SC_MONITORPOWER",
-         [](CSaverWnd *s, QWidget *) { s->SendMessage(WM_SYSCOMMAND, SC_MONITORPOWER, 2); }, false},
     };
-    for (const Row &row : rows) {
+    for (const auto &row : rows) {
         p += QPoint(11, 7);
         CSaverWnd *saver = NewSaver();
         const HWND hwnd = saver->m_hWnd;
-        // The test decides where the pointer first rests.
-        saver->m_ptFirstMouse = POINT{-1, -1};
+        saver->m_ptFirstMouse = POINT{-1, -1}; // the test decides where the pointer first rests
         row.action(saver, WidgetOf(saver));
         Pump(60); // the close request is posted, handled from the queue
         EXPECT_EQ(!IsWindow(hwnd), row.closes) << row.label;
+        int code = -1;
         if (row.closes) {
-            int code = -1;
             EXPECT_TRUE(WaitFor([&] { return VxQuitRequested(&code); }, 500)) << row.label;
             EXPECT_EQ(code, 0) << row.label << ": the saver ends the process with code 0";
-        } else if (std::string(row.label) == "SC_MONITORPOWER") {
-            EXPECT_TRUE(saver->m_bMonitorOff) << row.label;
         }
         Dispose(hwnd);
     }
     EXPECT_TRUE(boxes.boxes.empty()) << "no password, no message";
 }
 
-TEST(SaverWindow, TheSecondMoveComparesWithTheFirstPositionOnly) {
-    App();
-    PrivateConfig config;
-    CSaverWnd *saver = NewSaver();
-    const HWND hwnd = saver->m_hWnd;
-    saver->m_ptFirstMouse = POINT{-1, -1};
-    // Messages sent straight to the window: the rule itself.
-    saver->SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(10, 20));
-    EXPECT_EQ(saver->m_ptFirstMouse.x, 10);
-    EXPECT_EQ(saver->m_ptFirstMouse.y, 20);
-    saver->SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(10, 20));
-    Pump(30);
-    EXPECT_TRUE(IsWindow(hwnd)) << "the same position again";
-    saver->SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(10, 21));
-    EXPECT_TRUE(IsWindow(hwnd)) << "the request is posted, not handled at once";
-    Pump(30);
-    EXPECT_FALSE(IsWindow(hwnd));
-    Dispose(hwnd);
-}
-
-// ---- close handling and timers of the scene window -------------------------------------------
 TEST(SceneWindow, CloseRequestsAndTicksDuringThePasswordCheckAreDropped) {
     App();
     PrivateConfig config;
     // The password is on but its component is missing: the check reports
     // that and lets the saver close, and meanwhile the window is busy.
-    QDir().mkpath(config.Path(QStringLiteral("vantorix")));
-    QFile desktop(QString::fromStdString(VxDesktopProfilePath()));
-    ASSERT_TRUE(desktop.open(QIODevice::WriteOnly));
-    desktop.write("[Control Panel\\Desktop]\nScreenSaveUsePassword=1\n");
-    desktop.close();
+    PasswordOn(config);
     QTemporaryDir noModules;
-    setenv("VANTORIX_MODULE_DIR", noModules.path().toLocal8Bit().constData(), 1);
+    qputenv("VANTORIX_MODULE_DIR", noModules.path().toLocal8Bit());
 
     CSaverWnd *saver = NewSaver();
     const HWND hwnd = saver->m_hWnd;
@@ -363,7 +291,7 @@ TEST(SceneWindow, CloseRequestsAndTicksDuringThePasswordCheckAreDropped) {
     };
     saver->PostMessage(WM_CLOSE, 0, 0);
     Pump(100);
-    unsetenv("VANTORIX_MODULE_DIR");
+    qunsetenv("VANTORIX_MODULE_DIR");
 
     ASSERT_EQ(boxes.boxes.size(), 1u) << "one check, however many requests";
     EXPECT_EQ(boxes.boxes[0].text, "Password CPL could not be found");
@@ -378,11 +306,7 @@ TEST(SceneWindow, CloseRequestsAndTicksDuringThePasswordCheckAreDropped) {
 TEST(SceneWindow, CloseInIconModeAsksNoPassword) {
     App();
     PrivateConfig config;
-    QDir().mkpath(config.Path(QStringLiteral("vantorix")));
-    QFile desktop(QString::fromStdString(VxDesktopProfilePath()));
-    ASSERT_TRUE(desktop.open(QIODevice::WriteOnly));
-    desktop.write("[Control Panel\\Desktop]\nScreenSaveUsePassword=1\n");
-    desktop.close();
+    PasswordOn(config);
     BoxRecorder boxes;
     CSceneWnd::ResetProcessStateForTesting();
     auto *saver = new CSaverWnd;
@@ -399,7 +323,6 @@ TEST(SceneWindow, ThePauseTimerSpawnsExactlyOncePerPassEnd) {
     App();
     PrivateConfig config;
     CSaverWnd *saver = NewSaver();
-    const HWND hwnd = saver->m_hWnd;
     saver->KillTimer(CSceneWnd::kTickTimer); // only the pause timer runs
     const int before = saver->m_nPassCount;
 
@@ -418,33 +341,37 @@ TEST(SceneWindow, ThePauseTimerSpawnsExactlyOncePerPassEnd) {
     EXPECT_EQ(saver->m_nPassCount, before + 1);
     EXPECT_TRUE(saver->m_bBetweenPasses);
     saver->m_bPasswordActive = FALSE;
-    Dispose(hwnd);
+    Dispose(saver->m_hWnd);
 }
 
 TEST(SceneWindow, TickPeriodForEverySpeed) {
-    struct Row {
+    const struct {
         int speed;
         UINT period;
-    };
-    const Row rows[] = {{1, 230}, {5, 150}, {10, 50}, {0, 230},   {-3, 230},
-                        {11, 50}, {12, 50}, {13, 50}, {1000, 50}, {INT32_MIN, 230}};
-    for (const Row &row : rows)
+    } rows[] = {{1, 230}, {5, 150}, {10, 50}, {0, 230}, {11, 50}, {INT32_MIN, 230}};
+    for (const auto &row : rows)
         EXPECT_EQ(CSceneWnd::TickPeriodMs(row.speed), row.period) << "speed " << row.speed;
 }
 
-TEST(SceneWindow, LeavingAndReturningToTheTopMostBandKeepsTheWindow) {
+TEST(SaverWindow, CoversTheScreenOnTopWithoutPointerAndStaysThroughBandChanges) {
     App();
     PrivateConfig config;
     CSaverWnd *saver = NewSaver();
     const HWND hwnd = saver->m_hWnd;
     QWidget *w = WidgetOf(saver);
+    EXPECT_EQ(w->geometry(), QRect(0, 0, kScreenWidth, kScreenHeight));
+    EXPECT_TRUE(saver->IsTopmost() && w->isVisible());
+    EXPECT_TRUE(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(w->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(saver->SendMessage(WM_SETCURSOR, WPARAM(hwnd), MAKELPARAM(1, WM_MOUSEMOVE)), TRUE);
+    QTest::mouseMove(w, QPoint(5, 5));
+    EXPECT_EQ(w->cursor().shape(), Qt::BlankCursor);
+
     saver->m_bPasswordActive = TRUE; // as around the password check
     saver->SetTopmost(FALSE);
-    EXPECT_FALSE(saver->IsTopmost());
-    EXPECT_FALSE(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_FALSE(saver->IsTopmost() || w->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     saver->SetTopmost(TRUE);
-    EXPECT_TRUE(saver->IsTopmost());
-    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(saver->IsTopmost() && w->isVisible());
     EXPECT_EQ(saver->m_hWnd, hwnd);
     saver->m_bPasswordActive = FALSE;
     Pump(60);
@@ -452,81 +379,43 @@ TEST(SceneWindow, LeavingAndReturningToTheTopMostBandKeepsTheWindow) {
     Dispose(hwnd);
 }
 
-// ---- scene state
-// ---------------------------------------------------------------------------------
 TEST(SceneState, GeneratorFollowsTheRuntimeSequence) {
     SceneSrand(1);
-    const int expected[] = {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358};
-    for (int value : expected)
+    for (int value : {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358})
         EXPECT_EQ(SceneRand(), value);
-    SceneSrand(0xFFFFFFFFu);
-    for (int i = 0; i < 1000; ++i) {
-        const int v = SceneRand();
-        ASSERT_GE(v, 0);
-        ASSERT_LE(v, 32767);
-    }
 }
 
-TEST(SceneState, ConstructionCopiesTheSettingsAndStartsEmpty) {
+TEST(SceneState, ConstructionCopiesTheSettingsAsStoredAndSeedsWithTheTime) {
     App();
     PrivateConfig config;
     CWinApp app;
     app.SetAppName("Vantorix");
     app.SetRegistryKey("Quorvane Screen Savers");
-    SaverSettings stored;
-    stored.Load(&app);
-    EXPECT_EQ(stored.Speed, SaverSettings::kDefaultSpeed);
-
-    // Nothing stored: the defaults.
-    const time_t t0 = std::time(nullptr);
-    auto *scene = new CSceneWnd(TRUE, TRUE);
-    const time_t t1 = std::time(nullptr);
-    const int firstDraw = SceneRand();
-    EXPECT_EQ(scene->m_nSpeed, 5);
-    EXPECT_EQ(scene->m_nReliability, 10);
-    EXPECT_EQ(scene->m_nSound, 1);
-    EXPECT_EQ(scene->m_nClearScreen, 0);
-    EXPECT_EQ(scene->m_nWallpaper, 0);
-    EXPECT_EQ(scene->m_bAutoDelete, TRUE);
-    EXPECT_EQ(scene->m_nKind, -1);
-    EXPECT_EQ(scene->m_nPassCount, 0);
-    EXPECT_EQ(scene->m_cxClient, -1);
-    EXPECT_EQ(scene->m_cyClient, -1);
-    EXPECT_TRUE(scene->m_bIconMode);
-    EXPECT_FALSE(scene->m_bIconShown || scene->m_bMonitorOff || scene->m_bBetweenPasses ||
-                 scene->m_bPaletteDevice || scene->m_bPasswordActive);
-    EXPECT_EQ(scene->m_pBackground, nullptr);
-    EXPECT_EQ(scene->m_pWork, nullptr);
-    EXPECT_EQ(scene->m_pScenePalette, nullptr);
-    EXPECT_NE(scene->m_pPlayer, nullptr);
-    for (const JetSprite &row : scene->m_jets)
-        EXPECT_TRUE(!row.pJet && !row.pJetMask && !row.pShadow && !row.pShadowMask);
-    for (const ExplosionFrame &row : scene->m_explosion)
-        EXPECT_TRUE(!row.pBitmap && !row.pMask);
-    // Seeded with the time of construction.
-    bool seeded = false;
-    for (time_t t = t0; t <= t1; ++t) {
-        SceneSrand(unsigned(t));
-        seeded = seeded || SceneRand() == firstDraw;
+    const SaverSettings defaults{5, 10, 1, 0, 0};
+    const SaverSettings outOfRange{42, -1, 7, 3, 1};
+    for (const SaverSettings *stored : {&defaults, &outOfRange}) {
+        if (stored == &outOfRange)
+            SaverSettings(outOfRange).Save(&app);
+        const time_t t0 = std::time(nullptr);
+        auto *scene = new CSceneWnd(TRUE, TRUE);
+        const time_t t1 = std::time(nullptr);
+        const int firstDraw = SceneRand();
+        EXPECT_EQ(std::vector<int>({scene->m_nSpeed, scene->m_nReliability, scene->m_nSound,
+                                    scene->m_nClearScreen, scene->m_nWallpaper}),
+                  std::vector<int>({stored->Speed, stored->Reliability, stored->Sound,
+                                    stored->ClearScreen, stored->Wallpaper}));
+        EXPECT_TRUE(scene->m_bIconMode && scene->m_bAutoDelete);
+        EXPECT_EQ(scene->m_nKind, -1);
+        EXPECT_FALSE(scene->m_pBackground || scene->m_pWork || scene->m_pScenePalette);
+        EXPECT_NE(scene->m_pPlayer, nullptr);
+        bool seeded = false;
+        for (time_t t = t0; t <= t1; ++t) {
+            SceneSrand(unsigned(t));
+            seeded = seeded || SceneRand() == firstDraw;
+        }
+        EXPECT_TRUE(seeded) << "seeded with the time of construction";
+        delete scene; // without loading there is nothing but the player to release
     }
-    EXPECT_TRUE(seeded);
-    delete scene; // without loading there is nothing but the player to release
-
-    // Stored values are copied as they are, out-of-range ones included.
-    stored.Speed = 42;
-    stored.Reliability = -1;
-    stored.Sound = 7;
-    stored.ClearScreen = 3;
-    stored.Wallpaper = 1;
-    stored.Save(&app);
-    scene = new CSceneWnd(FALSE, TRUE);
-    EXPECT_EQ(scene->m_nSpeed, 42);
-    EXPECT_EQ(scene->m_nReliability, -1);
-    EXPECT_EQ(scene->m_nSound, 7);
-    EXPECT_EQ(scene->m_nClearScreen, 3);
-    EXPECT_EQ(scene->m_nWallpaper, 1);
-    EXPECT_EQ(scene->m_bAutoDelete, FALSE);
-    delete scene;
 }
 
 TEST(SceneState, ALoadedSceneReleasesEveryBitmapItMade) {
@@ -544,16 +433,13 @@ TEST(SceneState, ALoadedSceneReleasesEveryBitmapItMade) {
     EXPECT_EQ(VxLiveObjectCount(), before);
 }
 
-// ---- window creation -------------------------------------------------------------------
 namespace {
 // An auto-deleting window whose creation handler refuses, as a failed
 // WM_CREATE does.
 struct RefusingWnd : CWnd {
     static inline int s_deleted = 0;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == WM_CREATE)
-            return -1;
-        return CWnd::WindowProc(message, wParam, lParam);
+        return message == WM_CREATE ? -1 : CWnd::WindowProc(message, wParam, lParam);
     }
     void PostNcDestroy() override { delete this; }
     ~RefusingWnd() override { ++s_deleted; }
@@ -564,9 +450,7 @@ TEST(WindowCreation, ARefusedCreateLeavesTheObjectWithItsCreator) {
     App();
     RefusingWnd::s_deleted = 0;
     auto *wnd = new RefusingWnd;
-    const BOOL created =
-        wnd->CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP, 0, 0, 10, 10, nullptr);
-    EXPECT_FALSE(created);
+    EXPECT_FALSE(wnd->CreateEx(0, AfxRegisterWndClass(0), "", WS_POPUP, 0, 0, 10, 10, nullptr));
     // The creator decides: had the framework deleted it, this would be a
     // double delete (ASan reports it) and the count would reach 2.
     EXPECT_EQ(RefusingWnd::s_deleted, 0);

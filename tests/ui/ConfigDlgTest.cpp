@@ -21,119 +21,76 @@
 #include <QFileInfo>
 #include <QHelpEvent>
 #include <QMenu>
+#include <QSettings>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
 
-#include <algorithm>
+#include <array>
 #include <climits>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
 namespace {
 
-// ---- the process: Qt, the resources and the application object -----------------------------
+using Values = std::array<int, 5>; // Speed, Reliability, Sound, ClearScreen, Wallpaper
 
-CWinApp *g_testApp = nullptr;
+const char *const kKeys[] = {"Speed", "Reliability", "Sound", "ClearScreen", "Wallpaper"};
 
-class QtEnvironment : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
+// Each test, and each row of a table, gets an empty profile folder of its
+// own: rewriting one file several times a second could hide a change from
+// the store's cache, which goes by the file's time and size.
+class ConfigDlgTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
         static int argc = 1;
         static char name[] = "vx_config_test";
         static char *argv[] = {name, nullptr};
-        m_qt = new QApplication(argc, argv);
+        new QApplication(argc, argv);
         QApplication::setQuitOnLastWindowClosed(false);
         AfxSetResourceHandle(VxModuleHandle(&g_vantorixResources));
-        g_testApp = new CWinApp;
-        g_testApp->SetRegistryKey("Quorvane Screen Savers");
-        g_testApp->SetAppName("/usr/bin/vantorix");
+        auto *app = new CWinApp; // AfxGetApp() from here on
+        app->SetRegistryKey("Quorvane Screen Savers");
+        app->SetAppName("/usr/bin/vantorix");
     }
-    void TearDown() override {
-        delete g_testApp;
-        g_testApp = nullptr;
-        delete m_qt;
-    }
-
-  private:
-    QApplication *m_qt = nullptr;
-};
-const auto *const g_environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-// Each test gets an empty profile folder of its own.
-class ConfigDlgTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_TRUE(m_dir.isValid());
-        m_oldConfig = qgetenv("XDG_CONFIG_HOME");
-        FreshProfile();
-    }
-    // Moves to a new, empty profile folder. Rewriting one file several times
-    // a second could hide a change from the store's cache, which goes by the
-    // file's time and size.
+    void SetUp() override { FreshProfile(); }
+    void TearDown() override { QToolTip::hideText(); }
     void FreshProfile() {
-        m_config = m_dir.path() + QStringLiteral("/profile") + QString::number(m_profiles++);
-        qputenv("XDG_CONFIG_HOME", m_config.toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", (m_dir.path() + "/p" + QString::number(m_profiles++)).toUtf8());
     }
-    void TearDown() override {
-        qputenv("XDG_CONFIG_HOME", m_oldConfig);
-        QToolTip::hideText();
+    static QString ProfileFile() {
+        return qEnvironmentVariable("XDG_CONFIG_HOME") +
+               QStringLiteral("/Quorvane Screen Savers/vantorix.ini");
     }
-
-    QString ProfileFile() const {
-        return m_config + QStringLiteral("/Quorvane Screen Savers/vantorix.ini");
-    }
-    // The store's file is written and read here byte by byte, as another
-    // process would see it.
-    void Store(const SaverSettings &s) const {
+    // The store's file is written and read here as another process sees it.
+    static void StoreRaw(const QByteArray &content) {
         QDir().mkpath(QFileInfo(ProfileFile()).path());
         QFile file(ProfileFile());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(QStringLiteral("[Config]\nSpeed=%1\nReliability=%2\nSound=%3\nClearScreen=%4\n"
-                                  "Wallpaper=%5\n")
-                       .arg(s.Speed)
-                       .arg(s.Reliability)
-                       .arg(s.Sound)
-                       .arg(s.ClearScreen)
-                       .arg(s.Wallpaper)
-                       .toUtf8());
+        file.write(content);
+    }
+    static void Store(const Values &v) {
+        QByteArray text = "[Config]\n";
+        for (int i = 0; i < 5; ++i)
+            text += kKeys[i] + ("=" + QByteArray::number(v[i])) + "\n";
+        StoreRaw(text);
     }
     // The five values of the file; -999 for one that is missing.
-    SaverSettings Stored() const {
-        std::map<QString, int> values;
-        QFile file(ProfileFile());
-        if (file.open(QIODevice::ReadOnly)) {
-            bool inConfig = false;
-            for (const QByteArray &raw : file.readAll().split('\n')) {
-                const QString line = QString::fromUtf8(raw).trimmed();
-                if (line.startsWith(QLatin1Char('[')))
-                    inConfig = line == QStringLiteral("[Config]");
-                else if (inConfig && line.contains(QLatin1Char('=')))
-                    values[line.section(QLatin1Char('='), 0, 0)] =
-                        line.section(QLatin1Char('='), 1).toInt();
-            }
-        }
-        auto get = [&](const char *key) {
-            auto it = values.find(QString::fromLatin1(key));
-            return it == values.end() ? -999 : it->second;
-        };
-        return {get("Speed"), get("Reliability"), get("Sound"), get("ClearScreen"),
-                get("Wallpaper")};
+    static Values Stored() {
+        QSettings file(ProfileFile(), QSettings::IniFormat);
+        Values v{};
+        int i = 0;
+        for (const char *key : kKeys)
+            v[i++] = file.value(QStringLiteral("Config/") + key, -999).toInt();
+        return v;
     }
 
     QTemporaryDir m_dir;
-    QString m_config;
     int m_profiles = 0;
-    QByteArray m_oldConfig;
 };
-
-// ---- helpers ------------------------------------------------------------------------------
 
 QWidget *Widget(const CWnd &dialog, int id) {
     CWnd *item = dialog.GetDlgItem(id);
@@ -152,6 +109,13 @@ HICON ShownIcon(const CWnd &dialog, int pictureId) {
 bool Checked(const CWnd &dialog, int id) {
     return dialog.IsDlgButtonChecked(id) != 0;
 }
+// "1" for each checked button, "0" for each other one.
+template <size_t N> std::string Pattern(const CWnd &dialog, const int (&ids)[N]) {
+    std::string checked;
+    for (int id : ids)
+        checked += Checked(dialog, id) ? '1' : '0';
+    return checked;
+}
 bool Enabled(const CWnd &dialog, int id) {
     const QWidget *w = Widget(dialog, id);
     return w && w->isEnabled();
@@ -159,367 +123,187 @@ bool Enabled(const CWnd &dialog, int id) {
 // Clicks the middle of a control through the window system, as a user's
 // click arrives: whatever is on top there gets it, and a window blocked by a
 // modal dialog gets nothing.
-void ClickAt(QWidget *w, Qt::MouseButton button = Qt::LeftButton) {
-    QWidget *top = w->window();
-    ASSERT_NE(top->windowHandle(), nullptr);
-    QTest::mouseClick(top->windowHandle(), button, Qt::NoModifier,
-                      w->mapTo(top, w->rect().center()));
-}
 void Click(const CWnd &dialog, int id) {
     QWidget *w = Widget(dialog, id);
     ASSERT_NE(w, nullptr) << "control " << id;
-    ClickAt(w);
+    QWidget *top = w->window();
+    QTest::mouseClick(top->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                      w->mapTo(top, w->rect().center()));
+}
+void Key(const CWnd &dialog, int id, Qt::Key key) {
+    QWidget *w = Widget(dialog, id);
+    w->setFocus();
+    QTest::keyClick(w, key);
 }
 
-// Waits (processing events) until `done` holds; false after two seconds.
 bool WaitFor(const std::function<bool()> &done) {
     QElapsedTimer clock;
     clock.start();
-    while (!done()) {
-        if (clock.elapsed() > 2000)
-            return false;
+    while (!done() && clock.elapsed() < 2000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
+    return done();
 }
 
-// Runs a dialog modally; `during` runs inside its loop once it is up and is
-// expected to end it. A dialog still open after ten seconds is cancelled and
-// the test fails, so a lost click cannot hang the suite.
-INT_PTR RunModal(CDialog &dialog, const std::function<void()> &during) {
-    bool ran = false;
-    QTimer::singleShot(0, [&] {
-        ran = true;
-        // Keyboard input goes to the active window, as on a desktop.
-        WaitFor([&] {
-            return dialog.m_impl && QApplication::activeWindow() == dialog.m_impl->widget();
-        });
-        during();
-    });
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, [&] {
-        ADD_FAILURE() << "the dialog was still open after 10 s";
-        dialog.EndDialog(IDCANCEL);
-    });
-    guard.start(10000);
-    const INT_PTR result = dialog.DoModal();
-    EXPECT_TRUE(ran) << "the dialog ended before it could be driven";
-    return result;
-}
-
-// The configuration run as the application does it: load, run as the main
-// window, store all five values on OK only.
+// The configuration run as the application does it: load, run modally as
+// the main window, store all five values on OK only. `during` runs inside
+// the loop once the dialog is the active window and is expected to end it;
+// a dialog still open after ten seconds is cancelled and the test fails.
 INT_PTR ConfigurationRun(const std::function<void(CConfigDlg &)> &during,
-                         SaverSettings *finalSettings = nullptr) {
+                         Values *finalSettings = nullptr) {
     CConfigDlg dlg(nullptr);
     dlg.m_settings.Load(AfxGetApp());
     AfxGetApp()->m_pMainWnd = &dlg;
-    const INT_PTR result = RunModal(dlg, [&] { during(dlg); });
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+        ran = true;
+        WaitFor([&] { return dlg.m_impl && QApplication::activeWindow() == DialogWidget(dlg); });
+        during(dlg);
+    });
+    QTimer guard;
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        ADD_FAILURE() << "the dialog was still open after 10 s";
+        dlg.EndDialog(IDCANCEL);
+    });
+    guard.start(10000);
+    const INT_PTR result = dlg.DoModal();
+    EXPECT_TRUE(ran) << "the dialog ended before it could be driven";
     AfxGetApp()->m_pMainWnd = nullptr;
     if (result == IDOK)
         dlg.m_settings.Save(AfxGetApp());
-    // The main window's end asks the process to quit; the next run in this
-    // process must not see that request.
+    // The main window's end asks the process to quit; the next run must not
+    // see that request.
     QCoreApplication::sendPostedEvents();
     VxClearQuitRequest();
+    const SaverSettings &s = dlg.m_settings;
     if (finalSettings)
-        *finalSettings = dlg.m_settings;
+        *finalSettings = {s.Speed, s.Reliability, s.Sound, s.ClearScreen, s.Wallpaper};
     return result;
 }
 
-std::string Describe(const SaverSettings &s) {
-    return "{" + std::to_string(s.Speed) + ", " + std::to_string(s.Reliability) + ", " +
-           std::to_string(s.Sound) + ", " + std::to_string(s.ClearScreen) + ", " +
-           std::to_string(s.Wallpaper) + "}";
-}
-bool Same(const SaverSettings &a, const SaverSettings &b) {
-    return a.Speed == b.Speed && a.Reliability == b.Reliability && a.Sound == b.Sound &&
-           a.ClearScreen == b.ClearScreen && a.Wallpaper == b.Wallpaper;
-}
-
-// ---- stored values: how they show and what OK stores -------------------------------------------
-
-struct StoredCase {
-    const char *label;
-    bool nothingStored;
-    SaverSettings stored;
-    int speedPos, missilePos;
-    bool off, partial, full, clear, black, wallpaper;
-    int soundIcon, screenIcon;
-    SaverSettings afterOk;
-};
-
 TEST_F(ConfigDlgTest, StoredValuesShowInTheControlsAndOkStoresWhatTheyShow) {
-    const StoredCase cases[] = {
-        {"nothing stored",
-         true,
-         {},
-         5,
-         10,
-         false,
-         true,
-         false,
-         false,
-         true,
-         false,
-         IDI_SOUND_PARTIAL,
-         IDI_SCREEN_KEEP,
-         {5, 10, 1, 0, 0}},
-        {"full sound, cleared to wallpaper",
-         false,
-         {3, 4, 2, 1, 1},
-         3,
-         4,
-         false,
-         false,
-         true,
-         true,
-         false,
-         true,
-         IDI_SOUND_FULL,
-         IDI_SCREEN_WALLPAPER,
-         {3, 4, 2, 1, 1}},
-        {"no sound, cleared to black",
-         false,
-         {10, 1, 0, 1, 0},
-         10,
-         1,
-         true,
-         false,
-         false,
-         true,
-         true,
-         false,
-         IDI_SOUND_OFF,
-         IDI_SCREEN_BLACK,
-         {10, 1, 0, 1, 0}},
-        {"above every range",
-         false,
-         {99, 11, 3, 1, 2},
-         10,
-         10,
-         false,
-         false,
-         false,
-         true,
-         false,
-         false,
-         IDI_SOUND_OFF,
-         IDI_SCREEN_WALLPAPER,
-         {10, 10, 0, 1, 0}},
-        {"below every range",
-         false,
-         {0, -5, -1, 0, -1},
-         1,
-         1,
-         false,
-         false,
-         false,
-         false,
-         false,
-         false,
-         IDI_SOUND_OFF,
-         IDI_SCREEN_KEEP,
-         {1, 1, 0, 0, 0}},
-        {"32-bit extremes",
-         false,
-         {INT_MAX, INT_MIN, INT_MAX, 0, INT_MIN},
-         10,
-         1,
-         false,
-         false,
-         false,
-         false,
-         false,
-         false,
-         IDI_SOUND_OFF,
-         IDI_SCREEN_KEEP,
-         {10, 1, 0, 0, 0}},
-        {"any non-zero Clear is checked",
-         false,
-         {5, 5, 1, 7, 0},
-         5,
-         5,
-         false,
-         true,
-         false,
-         true,
-         true,
-         false,
-         IDI_SOUND_PARTIAL,
-         IDI_SCREEN_BLACK,
-         {5, 5, 1, 1, 0}},
-    };
-    for (const StoredCase &c : cases) {
-        SCOPED_TRACE(c.label);
+    // Icons: 144 keep, 145 black, 146 wallpaper; 147 off, 148 partial, 149 full.
+    const struct {
+        bool nothingStored;
+        Values stored;
+        int speed, missile;
+        const char *checked; // Off, Partial, Full, Clear, Black, Wallpaper
+        int soundIcon, screenIcon;
+        Values afterOk;
+    } rows[] = {{true, {}, 5, 10, "010010", 148, 144, {5, 10, 1, 0, 0}},
+                {false, {3, 4, 2, 1, 1}, 3, 4, "001101", 149, 146, {3, 4, 2, 1, 1}},
+                {false, {10, 1, 0, 1, 0}, 10, 1, "100110", 147, 145, {10, 1, 0, 1, 0}},
+                {false, {99, 11, 3, 1, 2}, 10, 10, "000100", 147, 146, {10, 10, 0, 1, 0}},
+                {false, {0, -5, -1, 0, -1}, 1, 1, "000000", 147, 144, {1, 1, 0, 0, 0}},
+                {false,
+                 {INT_MAX, INT_MIN, INT_MAX, 0, INT_MIN},
+                 10,
+                 1,
+                 "000000",
+                 147,
+                 144,
+                 {10, 1, 0, 0, 0}},
+                {false, {5, 5, 1, 7, 0}, 5, 5, "010110", 148, 145, {5, 5, 1, 1, 0}}};
+    const int buttons[] = {IDC_SOUND_OFF, IDC_SOUND_PARTIAL, IDC_SOUND_FULL,
+                           IDC_CLEAR,     IDC_BLACK,         IDC_WALLPAPER};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.nothingStored ? "nothing stored"
+                                       : "stored " + testing::PrintToString(row.stored));
         FreshProfile();
-        if (!c.nothingStored)
-            Store(c.stored);
+        if (!row.nothingStored)
+            Store(row.stored);
         const INT_PTR result = ConfigurationRun([&](CConfigDlg &dlg) {
             auto *speed = qobject_cast<QSlider *>(Widget(dlg, IDC_SPEED_SLIDER));
             auto *missile = qobject_cast<QSlider *>(Widget(dlg, IDC_MISSILE_SLIDER));
             ASSERT_TRUE(speed && missile);
-            EXPECT_EQ(speed->minimum(), 1);
-            EXPECT_EQ(speed->maximum(), 10);
-            EXPECT_EQ(missile->minimum(), 1);
-            EXPECT_EQ(missile->maximum(), 10);
-            EXPECT_EQ(speed->value(), c.speedPos);
-            EXPECT_EQ(missile->value(), c.missilePos);
-            EXPECT_EQ(Checked(dlg, IDC_SOUND_OFF), c.off);
-            EXPECT_EQ(Checked(dlg, IDC_SOUND_PARTIAL), c.partial);
-            EXPECT_EQ(Checked(dlg, IDC_SOUND_FULL), c.full);
-            EXPECT_EQ(Checked(dlg, IDC_CLEAR), c.clear);
-            EXPECT_EQ(Checked(dlg, IDC_BLACK), c.black);
-            EXPECT_EQ(Checked(dlg, IDC_WALLPAPER), c.wallpaper);
-            EXPECT_EQ(Enabled(dlg, IDC_BLACK), c.clear);
-            EXPECT_EQ(Enabled(dlg, IDC_WALLPAPER), c.clear);
-            EXPECT_EQ(ShownIcon(dlg, IDC_SOUND_ICON), Icon(c.soundIcon));
-            EXPECT_EQ(ShownIcon(dlg, IDC_SCREEN_ICON), Icon(c.screenIcon));
+            for (QSlider *slider : {speed, missile})
+                EXPECT_TRUE(slider->minimum() == 1 && slider->maximum() == 10);
+            EXPECT_EQ(speed->value(), row.speed);
+            EXPECT_EQ(missile->value(), row.missile);
+            EXPECT_EQ(Pattern(dlg, buttons), row.checked);
+            const bool clear = row.checked[3] == '1';
+            EXPECT_EQ(Enabled(dlg, IDC_BLACK), clear);
+            EXPECT_EQ(Enabled(dlg, IDC_WALLPAPER), clear);
+            EXPECT_EQ(ShownIcon(dlg, IDC_SOUND_ICON), Icon(row.soundIcon));
+            EXPECT_EQ(ShownIcon(dlg, IDC_SCREEN_ICON), Icon(row.screenIcon));
             Click(dlg, IDOK);
         });
         EXPECT_EQ(result, IDOK);
-        const SaverSettings stored = Stored();
-        EXPECT_TRUE(Same(stored, c.afterOk))
-            << "stored " << Describe(stored) << ", expected " << Describe(c.afterOk);
+        EXPECT_EQ(Stored(), row.afterOk);
     }
 }
-
-// ---- the screen group and the icons follow the choices
-// --------------------------------------------
 
 TEST_F(ConfigDlgTest, ClearEnablesTheBackgroundChoiceWhichKeepsItsStateWhileDisabled) {
-    struct Row {
-        const char *label;
-        int wallpaper;
-        int checkedId, iconWhenCleared;
-    };
-    const Row rows[] = {
-        {"black chosen", 0, IDC_BLACK, IDI_SCREEN_BLACK},
-        {"wallpaper chosen", 1, IDC_WALLPAPER, IDI_SCREEN_WALLPAPER},
-    };
-    for (const Row &row : rows) {
-        SCOPED_TRACE(row.label);
-        FreshProfile();
-        Store({5, 5, 1, 1, row.wallpaper});
-        ConfigurationRun([&](CConfigDlg &dlg) {
-            const int otherId = row.checkedId == IDC_BLACK ? IDC_WALLPAPER : IDC_BLACK;
-            EXPECT_EQ(ShownIcon(dlg, IDC_SCREEN_ICON), Icon(row.iconWhenCleared));
+    Store({5, 5, 1, 1, 1});
+    ConfigurationRun([&](CConfigDlg &dlg) {
+        Click(dlg, IDC_CLEAR); // unchecked
+        EXPECT_FALSE(Checked(dlg, IDC_CLEAR));
+        EXPECT_FALSE(Enabled(dlg, IDC_BLACK) || Enabled(dlg, IDC_WALLPAPER));
+        EXPECT_EQ(ShownIcon(dlg, IDC_SCREEN_ICON), Icon(IDI_SCREEN_KEEP));
+        Click(dlg, IDC_BLACK); // a disabled button does not react
+        EXPECT_TRUE(Checked(dlg, IDC_WALLPAPER) && !Checked(dlg, IDC_BLACK)) << "kept";
 
-            Click(dlg, IDC_CLEAR); // unchecked
-            EXPECT_FALSE(Checked(dlg, IDC_CLEAR));
-            EXPECT_FALSE(Enabled(dlg, IDC_BLACK));
-            EXPECT_FALSE(Enabled(dlg, IDC_WALLPAPER));
-            EXPECT_TRUE(Checked(dlg, row.checkedId)) << "the choice survives disabling";
-            EXPECT_FALSE(Checked(dlg, otherId));
-            EXPECT_EQ(ShownIcon(dlg, IDC_SCREEN_ICON), Icon(IDI_SCREEN_KEEP));
-
-            Click(dlg, otherId); // a disabled button does not react
-            EXPECT_TRUE(Checked(dlg, row.checkedId));
-
-            Click(dlg, IDC_CLEAR); // checked again
-            EXPECT_TRUE(Enabled(dlg, IDC_BLACK));
-            EXPECT_TRUE(Enabled(dlg, IDC_WALLPAPER));
-            EXPECT_TRUE(Checked(dlg, row.checkedId));
-            EXPECT_EQ(ShownIcon(dlg, IDC_SCREEN_ICON), Icon(row.iconWhenCleared));
-
-            Click(dlg, IDC_WALLPAPER);
-            EXPECT_EQ(ShownIcon(dlg, IDC_SCREEN_ICON), Icon(IDI_SCREEN_WALLPAPER));
-            Click(dlg, IDC_BLACK);
-            EXPECT_EQ(ShownIcon(dlg, IDC_SCREEN_ICON), Icon(IDI_SCREEN_BLACK));
-            EXPECT_FALSE(Checked(dlg, IDC_WALLPAPER));
-            Click(dlg, IDCANCEL);
-        });
-    }
-}
-
-TEST_F(ConfigDlgTest, SoundButtonsPickTheSoundIcon) {
-    Store({5, 5, 7, 0, 0}); // no sound button checked to begin with
-    ConfigurationRun([](CConfigDlg &dlg) {
-        const struct {
-            int button, icon;
-        } steps[] = {
-            {IDC_SOUND_FULL, IDI_SOUND_FULL},
-            {IDC_SOUND_PARTIAL, IDI_SOUND_PARTIAL},
-            {IDC_SOUND_OFF, IDI_SOUND_OFF},
-            {IDC_SOUND_FULL, IDI_SOUND_FULL},
-        };
-        for (const auto &step : steps) {
-            Click(dlg, step.button);
-            EXPECT_TRUE(Checked(dlg, step.button)) << "button " << step.button;
-            EXPECT_EQ(ShownIcon(dlg, IDC_SOUND_ICON), Icon(step.icon)) << "button " << step.button;
-        }
-        const int checked = Checked(dlg, IDC_SOUND_OFF) + Checked(dlg, IDC_SOUND_PARTIAL) +
-                            Checked(dlg, IDC_SOUND_FULL);
-        EXPECT_EQ(checked, 1) << "the sound buttons are one group";
+        Click(dlg, IDC_CLEAR); // checked again
+        EXPECT_TRUE(Enabled(dlg, IDC_BLACK) && Enabled(dlg, IDC_WALLPAPER));
+        EXPECT_TRUE(Checked(dlg, IDC_WALLPAPER));
+        EXPECT_EQ(ShownIcon(dlg, IDC_SCREEN_ICON), Icon(IDI_SCREEN_WALLPAPER));
+        Click(dlg, IDC_BLACK);
+        EXPECT_TRUE(Checked(dlg, IDC_BLACK) && !Checked(dlg, IDC_WALLPAPER));
+        EXPECT_EQ(ShownIcon(dlg, IDC_SCREEN_ICON), Icon(IDI_SCREEN_BLACK));
         Click(dlg, IDCANCEL);
     });
 }
 
-TEST_F(ConfigDlgTest, OkWithClearUncheckedStillStoresTheBackgroundChoice) {
-    Store({5, 5, 1, 1, 1});
+TEST_F(ConfigDlgTest, SoundButtonsPickTheSoundIconAndOkWithClearUncheckedKeepsTheBackground) {
+    Store({5, 5, 7, 1, 1}); // no sound button checked to begin with
     const INT_PTR result = ConfigurationRun([](CConfigDlg &dlg) {
+        const int buttons[] = {IDC_SOUND_OFF, IDC_SOUND_PARTIAL, IDC_SOUND_FULL};
+        for (int i : {2, 1, 0}) {
+            Click(dlg, buttons[i]);
+            std::string checked = "000";
+            checked[i] = '1';
+            EXPECT_EQ(Pattern(dlg, buttons), checked) << "the sound buttons are one group";
+            EXPECT_EQ(ShownIcon(dlg, IDC_SOUND_ICON), Icon(IDI_SOUND_OFF + i));
+        }
         Click(dlg, IDC_CLEAR);
         Click(dlg, IDOK);
     });
     EXPECT_EQ(result, IDOK);
-    const SaverSettings stored = Stored();
-    EXPECT_EQ(stored.ClearScreen, 0);
-    EXPECT_EQ(stored.Wallpaper, 1);
+    EXPECT_EQ(Stored(), (Values{5, 5, 0, 0, 1})) << "Wallpaper is stored with Clear unchecked";
 }
 
-// ---- cancelling writes nothing
-// ----------------------------------------------------------------------
-
 TEST_F(ConfigDlgTest, CancellingAfterChangingEveryControlLeavesTheFileByteIdentical) {
-    // Values outside the dialog's ranges, another group and a comment-free but
-    // hand-written layout: all of it must survive untouched.
+    // Values outside the dialog's ranges, another group and a hand-written
+    // layout: all of it must survive untouched.
     const QByteArray original = "[Config]\r\nSpeed=42\r\nReliability=-3\r\nSound=9\r\n"
                                 "ClearScreen=0\r\nWallpaper=1\r\n\r\n[Other]\r\nKeep=yes\r\n";
-    struct Way {
+    const struct {
         const char *label;
         std::function<void(CConfigDlg &)> cancel;
-    };
-    const Way ways[] = {
+    } ways[] = {
         {"Cancel button", [](CConfigDlg &dlg) { Click(dlg, IDCANCEL); }},
         {"Esc key", [](CConfigDlg &dlg) { QTest::keyClick(DialogWidget(dlg), Qt::Key_Escape); }},
-        {"close box", [](CConfigDlg &dlg) { DialogWidget(dlg)->close(); }},
-    };
-    for (const Way &way : ways) {
+        {"close box", [](CConfigDlg &dlg) { DialogWidget(dlg)->close(); }}};
+    for (const auto &way : ways) {
         SCOPED_TRACE(way.label);
         FreshProfile();
-        QDir().mkpath(QFileInfo(ProfileFile()).path());
-        QFile file(ProfileFile());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(original);
-        file.close();
-
-        SaverSettings after;
+        StoreRaw(original);
+        Values after{};
         const INT_PTR result = ConfigurationRun(
             [&](CConfigDlg &dlg) {
-                QSlider *speed = qobject_cast<QSlider *>(Widget(dlg, IDC_SPEED_SLIDER));
-                QSlider *missile = qobject_cast<QSlider *>(Widget(dlg, IDC_MISSILE_SLIDER));
-                speed->setFocus();
-                QTest::keyClick(speed, Qt::Key_Left);
-                missile->setFocus();
-                QTest::keyClick(missile, Qt::Key_Right);
-                Click(dlg, IDC_SOUND_FULL);
-                Click(dlg, IDC_CLEAR);
-                Click(dlg, IDC_BLACK);
+                Key(dlg, IDC_SPEED_SLIDER, Qt::Key_Left);
+                Key(dlg, IDC_MISSILE_SLIDER, Qt::Key_Right);
+                for (int id : {IDC_SOUND_FULL, IDC_CLEAR, IDC_BLACK})
+                    Click(dlg, id);
                 way.cancel(dlg);
             },
             &after);
         EXPECT_EQ(result, IDCANCEL);
-        EXPECT_TRUE(Same(after, SaverSettings{42, -3, 9, 0, 1}))
-            << "the record keeps what was loaded: " << Describe(after);
+        EXPECT_EQ(after, (Values{42, -3, 9, 0, 1})) << "the record keeps what was loaded";
+        QFile file(ProfileFile());
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         EXPECT_EQ(file.readAll(), original);
-        file.close();
     }
 }
-
-// ---- keyboard
-// ---------------------------------------------------------------------------------------
 
 TEST_F(ConfigDlgTest, TabFollowsTheTemplateOrder) {
     Store({5, 5, 1, 1, 0});
@@ -535,70 +319,47 @@ TEST_F(ConfigDlgTest, TabFollowsTheTemplateOrder) {
             {IDC_CLEAR},
             {IDC_BLACK, IDC_WALLPAPER},
             {IDC_ABOUT},
-            {IDC_SPEED_SLIDER},
-        };
-        auto focusedId = [] {
+            {IDC_SPEED_SLIDER}};
+        for (size_t i = 0; i < order.size(); ++i) {
+            if (i > 0)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             CWnd *focused = VxWndFromWidget(QApplication::focusWidget());
-            return focused ? focused->GetDlgCtrlID() : 0;
-        };
-        auto in = [](const std::vector<int> &ids, int id) {
-            return std::find(ids.begin(), ids.end(), id) != ids.end();
-        };
-        EXPECT_TRUE(in(order[0], focusedId())) << "first focus on " << focusedId();
-        for (size_t i = 1; i < order.size(); ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            EXPECT_TRUE(in(order[i], focusedId())) << "tab " << i << " reached " << focusedId();
+            const int id = focused ? focused->GetDlgCtrlID() : 0;
+            EXPECT_NE(std::find(order[i].begin(), order[i].end(), id), order[i].end())
+                << "stop " << i << " reached " << id;
         }
         Click(dlg, IDCANCEL);
     });
 }
 
-TEST_F(ConfigDlgTest, ArrowsMoveTrackbarsAndRadioGroups) {
+TEST_F(ConfigDlgTest, ArrowsMoveTrackbarsAndRadioGroupsAndEnterIsOk) {
     Store({5, 10, 1, 1, 0});
-    SaverSettings after;
-    const INT_PTR result = ConfigurationRun(
-        [](CConfigDlg &dlg) {
-            QWidget *speed = Widget(dlg, IDC_SPEED_SLIDER);
-            speed->setFocus();
-            QTest::keyClick(speed, Qt::Key_Right);
-            QTest::keyClick(speed, Qt::Key_Right);
-            QTest::keyClick(speed, Qt::Key_Left);
-            QWidget *missile = Widget(dlg, IDC_MISSILE_SLIDER);
-            missile->setFocus();
-            QTest::keyClick(missile, Qt::Key_Right); // already at its end
-            QTest::keyClick(missile, Qt::Key_Left);
-
-            QWidget *partial = Widget(dlg, IDC_SOUND_PARTIAL);
-            partial->setFocus();
-            QTest::keyClick(partial, Qt::Key_Down);
-            EXPECT_TRUE(Checked(dlg, IDC_SOUND_FULL));
-            EXPECT_EQ(ShownIcon(dlg, IDC_SOUND_ICON), Icon(IDI_SOUND_FULL));
-
-            QWidget *black = Widget(dlg, IDC_BLACK);
-            black->setFocus();
-            QTest::keyClick(black, Qt::Key_Down);
-            EXPECT_TRUE(Checked(dlg, IDC_WALLPAPER));
-            EXPECT_EQ(ShownIcon(dlg, IDC_SCREEN_ICON), Icon(IDI_SCREEN_WALLPAPER));
-
-            // Enter is OK wherever the focus is (here on a radio button).
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        },
-        &after);
+    const INT_PTR result = ConfigurationRun([](CConfigDlg &dlg) {
+        for (Qt::Key key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Left})
+            Key(dlg, IDC_SPEED_SLIDER, key);
+        Key(dlg, IDC_MISSILE_SLIDER, Qt::Key_Right); // already at its end
+        Key(dlg, IDC_MISSILE_SLIDER, Qt::Key_Left);
+        Key(dlg, IDC_SOUND_PARTIAL, Qt::Key_Down);
+        EXPECT_EQ(ShownIcon(dlg, IDC_SOUND_ICON), Icon(IDI_SOUND_FULL));
+        Key(dlg, IDC_BLACK, Qt::Key_Down);
+        EXPECT_EQ(ShownIcon(dlg, IDC_SCREEN_ICON), Icon(IDI_SCREEN_WALLPAPER));
+        // Enter is OK wherever the focus is (here on a radio button).
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    });
     EXPECT_EQ(result, IDOK);
-    EXPECT_TRUE(Same(Stored(), SaverSettings{6, 9, 2, 1, 1})) << Describe(Stored());
+    EXPECT_EQ(Stored(), (Values{6, 9, 2, 1, 1}));
 }
 
-// ---- tooltips
-// -----------------------------------------------------------------------------------------
-
 // Hovers the pointer over a control and asks for its tooltip as the toolkit
-// does after the hover delay; returns the text shown, empty when none.
-QString HoverTip(QWidget *control) {
+// does after the hover delay (without moving the pointer when `move` is
+// false); returns the text shown, empty when none.
+QString HoverTip(QWidget *control, bool move = true) {
     QToolTip::hideText();
     WaitFor([] { return !QToolTip::isVisible(); });
     const QPoint at = control->rect().center();
     QWidget *top = control->window();
-    QTest::mouseMove(top->windowHandle(), control->mapTo(top, at));
+    if (move)
+        QTest::mouseMove(top->windowHandle(), control->mapTo(top, at));
     QHelpEvent help(QEvent::ToolTip, at, control->mapToGlobal(at));
     QCoreApplication::sendEvent(control, &help);
     return QToolTip::isVisible() ? QToolTip::text() : QString();
@@ -608,38 +369,32 @@ TEST_F(ConfigDlgTest, EachToolShowsItsOwnTextAndOtherControlsShowNone) {
     const struct {
         int id;
         const char *text;
-    } tools[] = {
-        {IDC_SPEED_SLIDER, "Controls the speed of the jets going across the screen"},
-        {IDC_MISSILE_SLIDER, "Controls the frequency at which missiles are fired"},
-        {IDC_ABOUT, "Shows the about box"},
-        {IDC_SOUND_OFF, "Turns all sound effects off"},
-        {IDC_SOUND_PARTIAL, "Sound effects on the first drive-by, then off"},
-        {IDC_SOUND_FULL, "Turns all sound effects always on"},
-        {IDC_CLEAR, "Clear the screen when the screen saver starts"},
-        {IDC_BLACK, "Clear the screen to black"},
-        {IDC_WALLPAPER, "Clear the screen with the desktop wallpaper"},
-        {IDCANCEL, "Cancel changes and exit configuration"},
-        {IDOK, "Save changes and exit configuration"},
-    };
+    } tools[] = {{IDC_SPEED_SLIDER, "Controls the speed of the jets going across the screen"},
+                 {IDC_MISSILE_SLIDER, "Controls the frequency at which missiles are fired"},
+                 {IDC_ABOUT, "Shows the about box"},
+                 {IDC_SOUND_OFF, "Turns all sound effects off"},
+                 {IDC_SOUND_PARTIAL, "Sound effects on the first drive-by, then off"},
+                 {IDC_SOUND_FULL, "Turns all sound effects always on"},
+                 {IDC_CLEAR, "Clear the screen when the screen saver starts"},
+                 {IDC_BLACK, "Clear the screen to black"},
+                 {IDC_WALLPAPER, "Clear the screen with the desktop wallpaper"},
+                 {IDCANCEL, "Cancel changes and exit configuration"},
+                 {IDOK, "Save changes and exit configuration"}};
     Store({5, 5, 1, 1, 0}); // "Black" and "Wallpaper" enabled
     ConfigurationRun([&](CConfigDlg &dlg) {
         for (const auto &tool : tools) {
-            QWidget *w = Widget(dlg, tool.id);
-            ASSERT_NE(w, nullptr) << tool.id;
-            EXPECT_EQ(HoverTip(w), QString::fromUtf8(tool.text)) << "control " << tool.id;
-            const char *recorded = dlg.m_toolTip.GetToolText(dlg.GetDlgItem(tool.id));
-            EXPECT_STREQ(recorded, tool.text) << "control " << tool.id;
+            EXPECT_EQ(HoverTip(Widget(dlg, tool.id)), QString::fromUtf8(tool.text)) << tool.id;
+            EXPECT_STREQ(dlg.m_toolTip.GetToolText(dlg.GetDlgItem(tool.id)), tool.text);
         }
         // Pictures, labels, frames and group boxes carry no tool.
-        const QWidget *dialogWidget = DialogWidget(dlg);
         int withoutTool = 0;
-        for (QWidget *child : dialogWidget->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        for (QWidget *child :
+             DialogWidget(dlg)->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
             CWnd *wnd = VxWndFromWidget(child);
             if (!wnd || qobject_cast<QAbstractButton *>(child) || qobject_cast<QSlider *>(child))
                 continue;
             ++withoutTool;
-            EXPECT_EQ(HoverTip(child), QString())
-                << "control without a tool, id " << wnd->GetDlgCtrlID();
+            EXPECT_EQ(HoverTip(child), QString()) << "id " << wnd->GetDlgCtrlID();
             EXPECT_EQ(dlg.m_toolTip.GetToolText(wnd), nullptr);
         }
         EXPECT_GE(withoutTool, 11) << "labels, frames, group boxes and pictures";
@@ -649,17 +404,11 @@ TEST_F(ConfigDlgTest, EachToolShowsItsOwnTextAndOtherControlsShowNone) {
 
 TEST_F(ConfigDlgTest, TooltipsFollowThePointerAsRelayedAndAClickHidesThem) {
     ConfigurationRun([](CConfigDlg &dlg) {
-        QWidget *ok = Widget(dlg, IDOK);
         QWidget *about = Widget(dlg, IDC_ABOUT);
         // The pointer was last reported over "OK": "About..." asks for its
         // tip without the pointer having reached it, and gets none.
-        EXPECT_FALSE(HoverTip(ok).isEmpty());
-        QToolTip::hideText();
-        WaitFor([] { return !QToolTip::isVisible(); });
-        QHelpEvent help(QEvent::ToolTip, about->rect().center(),
-                        about->mapToGlobal(about->rect().center()));
-        QCoreApplication::sendEvent(about, &help);
-        EXPECT_FALSE(QToolTip::isVisible());
+        EXPECT_FALSE(HoverTip(Widget(dlg, IDOK)).isEmpty());
+        EXPECT_EQ(HoverTip(about, false), QString());
 
         // A button press over the tool takes its tip away.
         EXPECT_FALSE(HoverTip(about).isEmpty());
@@ -675,31 +424,23 @@ TEST_F(ConfigDlgTest, TooltipsFollowThePointerAsRelayedAndAClickHidesThem) {
     });
 }
 
-// ---- the About box
-// ------------------------------------------------------------------------------------
-
-// Checks the About box that is up now and closes it with OK.
+// Checks the About box that is up now, modal and centred over the dialog,
+// and closes it with OK.
 void CheckAboutBoxAndClose(CConfigDlg &config, int *opened) {
     QWidget *modal = QApplication::activeModalWidget();
-    ASSERT_NE(modal, nullptr);
+    ASSERT_TRUE(modal && modal != DialogWidget(config));
     EXPECT_EQ(modal->windowTitle(), QStringLiteral("About..."));
-    QWidget *configWidget = DialogWidget(config);
-    EXPECT_NE(modal, configWidget);
-    CWnd *aboutWnd = VxWndFromWidget(modal);
-    EXPECT_EQ(aboutWnd ? aboutWnd->GetOwner() : nullptr, &config) << "owned by the dialog";
-    // Centred over the configuration dialog.
-    const QPoint aboutCentre = modal->frameGeometry().center();
-    const QPoint configCentre = configWidget->frameGeometry().center();
-    EXPECT_LE((aboutCentre - configCentre).manhattanLength(), 2)
-        << "About at " << aboutCentre.x() << "," << aboutCentre.y() << ", dialog at "
-        << configCentre.x() << "," << configCentre.y();
-    // The configuration dialog takes no input meanwhile.
+    CWnd *about = VxWndFromWidget(modal);
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(about->GetOwner(), &config) << "owned by the dialog";
+    EXPECT_LE((modal->frameGeometry().center() - DialogWidget(config)->frameGeometry().center())
+                  .manhattanLength(),
+              2);
     const bool clearBefore = Checked(config, IDC_CLEAR);
     Click(config, IDC_CLEAR);
     EXPECT_EQ(Checked(config, IDC_CLEAR), clearBefore) << "a click got through to the dialog";
     ++*opened;
-    ASSERT_NE(aboutWnd, nullptr);
-    Click(*aboutWnd, IDOK);
+    Click(*about, IDOK);
 }
 
 TEST_F(ConfigDlgTest, AboutOpensModallyFromTheButtonAndFromTheWindowMenuItem) {
@@ -708,13 +449,12 @@ TEST_F(ConfigDlgTest, AboutOpensModallyFromTheButtonAndFromTheWindowMenuItem) {
         // Away from the middle of the screen, so that centring over the
         // dialog and centring on the screen differ.
         DialogWidget(dlg)->move(250, 40);
-        // From the button.
         QTimer::singleShot(0, [&] { CheckAboutBoxAndClose(dlg, &opened); });
         Click(dlg, IDC_ABOUT);
         EXPECT_EQ(opened, 1) << "the button";
 
-        // From the window menu's item, offered as the dialog's context menu
-        // and chosen with its mnemonic.
+        // The window menu's item, offered as the dialog's context menu and
+        // chosen with its mnemonic.
         QTimer::singleShot(0, [&] {
             auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
             ASSERT_NE(menu, nullptr) << "no context menu";
@@ -727,8 +467,8 @@ TEST_F(ConfigDlgTest, AboutOpensModallyFromTheButtonAndFromTheWindowMenuItem) {
             QTest::keyClick(menu, Qt::Key_A);
         });
         QWidget *w = DialogWidget(dlg);
-        const QPoint at(5, 5);
-        QContextMenuEvent event(QContextMenuEvent::Mouse, at, w->mapToGlobal(at));
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                w->mapToGlobal(QPoint(5, 5)));
         QCoreApplication::sendEvent(w, &event);
         EXPECT_EQ(opened, 2) << "the menu item";
         Click(dlg, IDCANCEL);
@@ -736,12 +476,9 @@ TEST_F(ConfigDlgTest, AboutOpensModallyFromTheButtonAndFromTheWindowMenuItem) {
 }
 
 TEST_F(ConfigDlgTest, TheAboutCommandIgnoresTheLowFourBitsOfTheWindowMenuCommand) {
-    const struct {
-        WPARAM command;
-        bool opensAbout;
-    } rows[] = {{16, true}, {16 | 0xF, true}, {32, false}};
     ConfigurationRun([&](CConfigDlg &dlg) {
-        for (const auto &row : rows) {
+        for (const auto &[command, opensAbout] :
+             {std::pair<WPARAM, bool>{16 | 0xF, true}, {32, false}}) {
             bool aboutSeen = false;
             QTimer probe;
             QObject::connect(&probe, &QTimer::timeout, [&] {
@@ -752,11 +489,10 @@ TEST_F(ConfigDlgTest, TheAboutCommandIgnoresTheLowFourBitsOfTheWindowMenuCommand
                 }
             });
             probe.start(10);
-            dlg.SendMessage(WM_SYSCOMMAND, row.command, 0);
+            dlg.SendMessage(WM_SYSCOMMAND, command, 0);
             WaitFor([&] { return aboutSeen; }); // a box left open would block above
-            probe.stop();
-            EXPECT_EQ(aboutSeen, row.opensAbout) << "command " << row.command;
-            ASSERT_NE(dlg.m_hWnd, nullptr) << "the dialog survives command " << row.command;
+            EXPECT_EQ(aboutSeen, opensAbout) << "command " << command;
+            ASSERT_NE(dlg.m_hWnd, nullptr) << "the dialog survives command " << command;
         }
         Click(dlg, IDCANCEL);
     });
