@@ -1224,6 +1224,16 @@ LPARAM PointLParam(const QMouseEvent *event) {
     const QPoint p = event->position().toPoint();
     return MAKELPARAM(WORD(short(p.x())), WORD(short(p.y())));
 }
+
+// A press or move first asks the window for its cursor, as the window system
+// does, then delivers the message, unless the cursor handler ended the window.
+void SendMouseWithCursor(VxSurfaceWidget *w, CWnd *wnd, UINT message, const QMouseEvent *event) {
+    const HWND self = wnd->m_hWnd;
+    SendSetCursor(w, wnd, message);
+    if (CWnd *again = VxLookupHandle(self); again && again->m_impl && !again->m_impl->destroying)
+        VxDispatch(again, message, VxMouseKeyState(event->buttons(), event->modifiers()),
+                   PointLParam(event));
+}
 } // namespace
 
 void VxSurfaceWidget::mousePressEvent(QMouseEvent *event) {
@@ -1231,11 +1241,7 @@ void VxSurfaceWidget::mousePressEvent(QMouseEvent *event) {
     const UINT message = ButtonMessage(event->button(), true);
     if (!wnd || !message)
         return;
-    const HWND self = wnd->m_hWnd;
-    SendSetCursor(this, wnd, message);
-    if (CWnd *again = VxLookupHandle(self); again && again->m_impl && !again->m_impl->destroying)
-        VxDispatch(again, message, VxMouseKeyState(event->buttons(), event->modifiers()),
-                   PointLParam(event));
+    SendMouseWithCursor(this, wnd, message, event);
 }
 
 void VxSurfaceWidget::mouseDoubleClickEvent(QMouseEvent *event) {
@@ -1257,11 +1263,7 @@ void VxSurfaceWidget::mouseMoveEvent(QMouseEvent *event) {
     CWnd *wnd = Target(m_impl);
     if (!wnd)
         return;
-    const HWND self = wnd->m_hWnd;
-    SendSetCursor(this, wnd, WM_MOUSEMOVE);
-    if (CWnd *again = VxLookupHandle(self); again && again->m_impl && !again->m_impl->destroying)
-        VxDispatch(again, WM_MOUSEMOVE, VxMouseKeyState(event->buttons(), event->modifiers()),
-                   PointLParam(event));
+    SendMouseWithCursor(this, wnd, WM_MOUSEMOVE, event);
 }
 
 void VxSurfaceWidget::closeEvent(QCloseEvent *event) {
