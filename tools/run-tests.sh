@@ -16,5 +16,6 @@ jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S . -B "$dir" "${opts[@]}"
 cmake --build "$dir" -j"$jobs"
 export QT_QPA_PLATFORM=offscreen
-# Tests of one executable share a settings folder, so they run one at a time.
+# One at a time: several tests drive real windows, timers and a sound server,
+# and their timing checks are steadier without a second test competing.
 ctest --test-dir "$dir" --output-on-failure --timeout 300
