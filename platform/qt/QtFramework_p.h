@@ -17,6 +17,15 @@ CWnd *VxLookupHandle(HWND hwnd); // framework windows only
 // A fresh opaque handle for a control (never a native id).
 HWND VxNewControlHandle(VxWindowImpl *impl);
 
+// Set on the widget of a destroyed window until the toolkit deletes it, so
+// that it no longer passes for a live window.
+constexpr const char *VX_RETIRED_PROPERTY = "vxRetiredWindow";
+// Whether the window has the child style (WS_CHILD).
+bool VxIsChildStyle(const VxWindowImpl *impl);
+// The registered window class of that name; the default class for null, an
+// atom or a name never registered.
+const VxWindowClass *VxFindWindowClass(LPCSTR name);
+
 // ---- messages ---------------------------------------------------------------------
 constexpr WPARAM VX_MK_LBUTTON = 0x0001;
 constexpr WPARAM VX_MK_RBUTTON = 0x0002;
@@ -46,6 +55,13 @@ QWidget *VxCursorTarget();
 QImage VxIconImage(HICON icon);
 
 // ---- surface windows ------------------------------------------------------------------
+// Gives the window a backing surface of that size (at least 1x1), keeping
+// what the old one showed; nothing changes when one cannot be made.
+void VxResizeBacking(VxWindowImpl *impl, QSize size);
+// Copies what the screen shows at `origin` into a backing surface.
+void VxCopyFromScreen(HBITMAP backing, QPoint origin, QSize size);
+// The backing surface as an image (sharing its pixels when they are 32-bit).
+QImage VxBackingImage(HBITMAP backing);
 // Presents the part of a window's backing surface that was drawn.
 void VxPresent(VxWindowImpl *impl, const RECT &rect);
 // Sends WM_PAINT when part of the window is invalid.

@@ -1,6 +1,9 @@
-// CWnd over Qt: handles, dispatch, posted messages, timers, creation and
-// destruction, painting through the backing surface, and the widget that turns
-// Qt events into window messages.
+// CWnd over Qt: the handle registry, dispatch, posted messages, quit and
+// timers, and the window itself: creation, destruction, default handling,
+// geometry, visibility, owner and the dialog-item helpers. Painting is in
+// QtWindowPaint.cpp, the widget's input in QtSurfaceWidget.cpp, windows the
+// framework did not make in QtForeignWindow.cpp, window classes in
+// QtWindowClass.cpp.
 #include "platform/qt/QtFramework_p.h"
 #include "platform/qt/ScreenService.h"
 
@@ -10,16 +13,10 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QButtonGroup>
-#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTimer>
 
 #include <algorithm>
@@ -37,13 +34,6 @@ namespace {
 std::unordered_map<HWND, CWnd *> &Registry() {
     static std::unordered_map<HWND, CWnd *> registry;
     return registry;
-}
-
-// Wrappers of windows that the framework did not make; they live as long as
-// the process, like the permanent handle map of the original framework.
-std::unordered_map<HWND, std::unique_ptr<CWnd>> &ForeignWrappers() {
-    static std::unordered_map<HWND, std::unique_ptr<CWnd>> wrappers;
-    return wrappers;
 }
 
 // ---- the message being handled, per dispatch ----------------------------------------
@@ -139,101 +129,6 @@ MessageQueue &Queue() {
     return *queue;
 }
 
-// ---- backing surfaces ---------------------------------------------------------------------
-HBITMAP MakeBacking(int width, int height) {
-    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    HBITMAP bitmap = display
-                         ? CreateCompatibleBitmap(display, std::max(1, width), std::max(1, height))
-                         : nullptr;
-    if (display)
-        DeleteDC(display);
-    return bitmap;
-}
-
-// Copies what the screen shows at `origin` into a new backing surface: a
-// window without a background brush starts out showing what was under it.
-void CopyFromScreen(HBITMAP backing, QPoint origin, QSize size) {
-    if (!VxGetScreenSurface())
-        return;
-    HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    HDC target = VxCreateSurfaceDC(backing);
-    if (screen && target)
-        BitBlt(target, 0, 0, size.width(), size.height(), screen, origin.x(), origin.y(), SRCCOPY);
-    if (target)
-        VxDeleteSurfaceDC(target);
-    if (screen)
-        DeleteDC(screen);
-}
-
-void ResizeBacking(VxWindowImpl *impl, QSize size) {
-    VxBitmapView view{};
-    const int width = std::max(1, size.width()), height = std::max(1, size.height());
-    if (impl->backing && VxGetBitmapView(impl->backing, &view) && view.width == width &&
-        view.height == height)
-        return;
-    HBITMAP fresh = MakeBacking(width, height);
-    if (!fresh)
-        return;
-    if (impl->backing) {
-        HDC from = VxCreateSurfaceDC(impl->backing);
-        HDC to = VxCreateSurfaceDC(fresh);
-        if (from && to)
-            BitBlt(to, 0, 0, width, height, from, 0, 0, SRCCOPY);
-        if (to) {
-            RECT ignored;
-            VxTakeDirtyRect(to, &ignored);
-            VxDeleteSurfaceDC(to);
-        }
-        if (from)
-            VxDeleteSurfaceDC(from);
-        DeleteObject(impl->backing);
-    }
-    impl->backing = fresh;
-}
-
-QImage BackingImage(HBITMAP backing) {
-    VxBitmapView view{};
-    if (!backing || !VxGetBitmapView(backing, &view) || !view.pixels)
-        return {};
-    if (view.bitsPixel == 32)
-        return QImage(view.pixels, view.width, view.height, view.stride, QImage::Format_RGB32);
-    return VxBitmapToImage(backing);
-}
-
-constexpr const char *kRetiredProperty = "vxRetiredWindow";
-
-// A widget of this process that stands for a live window by its native id.
-QWidget *LiveWidget(WId id) {
-    QWidget *w = QWidget::find(id);
-    return w && !w->property(kRetiredProperty).toBool() ? w : nullptr;
-}
-
-bool IsChildStyle(const VxWindowImpl *impl) {
-    return (impl->style & WS_CHILD) != 0;
-}
-
-CWnd &Desktop() {
-    static CWnd *desktop = [] {
-        auto *wnd = new CWnd;
-        wnd->m_impl = std::make_unique<VxWindowImpl>();
-        wnd->m_impl->kind = VxWindowKind::Desktop;
-        wnd->m_impl->wnd = wnd;
-        wnd->m_impl->hwnd = VxNewControlHandle(wnd->m_impl.get());
-        wnd->m_hWnd = wnd->m_impl->hwnd;
-        VxRegisterHandle(wnd->m_hWnd, wnd);
-        return wnd;
-    }();
-    return *desktop;
-}
-
-const VxWindowClass &DefaultClass() {
-    static const VxWindowClass cls{"", CS_HREDRAW | CS_VREDRAW, LoadCursorA(nullptr, IDC_ARROW),
-                                   nullptr, nullptr};
-    return cls;
-}
-
-const VxWindowClass *FindClass(LPCSTR name);
-
 void SetTopmostFlag(VxWindowImpl *impl, bool on) {
     impl->topmost = on;
     QWidget *w = impl->widget();
@@ -273,16 +168,6 @@ HWND VxNewControlHandle(VxWindowImpl *impl) {
     return reinterpret_cast<HWND>(impl);
 }
 
-QWidget *VxWidgetFromHandle(HWND hwnd) {
-    if (!hwnd)
-        return nullptr;
-    if (CWnd *wnd = VxLookupHandle(hwnd))
-        return wnd->m_impl ? wnd->m_impl->widget() : nullptr;
-    if (auto it = ForeignWrappers().find(hwnd); it != ForeignWrappers().end())
-        return it->second->m_impl ? it->second->m_impl->foreignWidget.data() : nullptr;
-    return LiveWidget(WId(reinterpret_cast<uintptr_t>(hwnd)));
-}
-
 CWnd *VxWndFromWidget(QWidget *widget) {
     for (QWidget *w = widget; w; w = w->parentWidget()) {
         if (auto *surface = dynamic_cast<VxSurfaceWidget *>(w))
@@ -292,6 +177,10 @@ CWnd *VxWndFromWidget(QWidget *widget) {
                 return wnd;
     }
     return nullptr;
+}
+
+bool VxIsChildStyle(const VxWindowImpl *impl) {
+    return (impl->style & WS_CHILD) != 0;
 }
 
 // ---- dispatch -------------------------------------------------------------------------------
@@ -391,7 +280,7 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_SETCURSOR: {
         // A child asks its parent first; the parent may decide the cursor.
-        if (IsChildStyle(impl)) {
+        if (VxIsChildStyle(impl)) {
             if (CWnd *parent = VxLookupHandle(impl->parent))
                 if (VxDispatch(parent, WM_SETCURSOR, wParam, lParam))
                     return TRUE;
@@ -494,7 +383,7 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
     raw->wnd = this;
     raw->style = style;
     raw->exStyle = exStyle;
-    raw->cls = FindClass(className);
+    raw->cls = VxFindWindowClass(className);
     raw->topmost = (exStyle & WS_EX_TOPMOST) != 0;
     raw->controlId = (style & WS_CHILD) ? int(reinterpret_cast<uintptr_t>(menu)) : 0;
 
@@ -541,9 +430,9 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
 
     // The backing surface; a top-level window starts out showing the screen
     // under it, a child black.
-    ResizeBacking(raw, QSize(width, height));
+    VxResizeBacking(raw, QSize(width, height));
     if (!(style & WS_CHILD))
-        CopyFromScreen(raw->backing, QPoint(x, y), QSize(width, height));
+        VxCopyFromScreen(raw->backing, QPoint(x, y), QSize(width, height));
     if (!raw->backing) {
         w->m_impl = nullptr;
         delete w;
@@ -653,7 +542,7 @@ BOOL CWnd::DestroyWindow() {
         // Controls go with their dialog's widget; windows are deleted once the
         // toolkit has finished the event being handled now. Until then the
         // widget must not pass for a window of its own.
-        w->setProperty(kRetiredProperty, true);
+        w->setProperty(VX_RETIRED_PROPERTY, true);
         if (gone->kind != VxWindowKind::Control)
             w->deleteLater();
     }
@@ -741,24 +630,6 @@ BOOL CWnd::IsTopmost() const {
     return m_impl && m_impl->topmost;
 }
 
-void CWnd::InvalidateRect(LPCRECT rect, BOOL erase) {
-    VxWindowImpl *impl = m_impl.get();
-    if (!impl || !impl->widget())
-        return;
-    QWidget *w = impl->widget();
-    const QRect area =
-        rect ? QRect(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1))
-             : w->rect();
-    impl->invalid += area.intersected(w->rect());
-    if (erase)
-        impl->eraseBackground = true;
-    w->update(area);
-}
-
-void CWnd::UpdateWindow() {
-    VxPaintIfInvalid(this);
-}
-
 BOOL CWnd::ShowWindow(int cmd) {
     QWidget *w = m_impl ? m_impl->widget() : nullptr;
     if (!w)
@@ -833,36 +704,6 @@ CWnd *CWnd::GetOwner() const {
 void CWnd::SetOwner(CWnd *owner) {
     if (m_impl)
         m_impl->owner = owner ? owner->m_hWnd : nullptr;
-}
-
-CDC *CWnd::GetDC() {
-    VxWindowImpl *impl = m_impl.get();
-    if (!impl)
-        return nullptr;
-    HDC dc = nullptr;
-    if (impl->kind == VxWindowKind::Desktop) {
-        VxRefreshScreenSurface();
-        dc = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    } else {
-        if (!impl->backing) {
-            const QWidget *w = impl->widget();
-            ResizeBacking(impl, w ? w->size() : QSize(1, 1));
-        }
-        dc = impl->backing ? VxCreateSurfaceDC(impl->backing) : nullptr;
-    }
-    if (!dc)
-        return nullptr;
-    auto *cdc = new CDC;
-    cdc->Attach(dc);
-    return cdc;
-}
-
-int CWnd::ReleaseDC(CDC *dc) {
-    if (!dc)
-        return 0;
-    const int released = ::ReleaseDC(m_hWnd, dc->Detach());
-    delete dc;
-    return released;
 }
 
 CWnd *CWnd::GetDlgItem(int id) const {
@@ -949,363 +790,6 @@ void CWnd::SetWindowText(LPCSTR text) {
         w->setWindowTitle(s);
 }
 
-CWnd *CWnd::FromHandle(HWND hwnd) {
-    if (!hwnd)
-        return nullptr;
-    if (CWnd *wnd = VxLookupHandle(hwnd))
-        return wnd;
-    auto &wrappers = ForeignWrappers();
-    if (auto it = wrappers.find(hwnd); it != wrappers.end()) {
-        if (IsWindow(hwnd))
-            return it->second.get();
-        wrappers.erase(it);
-        return nullptr;
-    }
-    const WId id = WId(reinterpret_cast<uintptr_t>(hwnd));
-    auto impl = std::make_unique<VxWindowImpl>();
-    impl->kind = VxWindowKind::Foreign;
-    impl->hwnd = hwnd;
-    impl->foreignId = id;
-    if (QWidget *widget = LiveWidget(id)) {
-        impl->foreignWidget = widget; // a plain widget of this process
-    } else if (VxForeignWindowExists(id)) {
-        impl->foreignWindow = QWindow::fromWinId(id);
-        if (!impl->foreignWindow)
-            return nullptr;
-    } else {
-        return nullptr; // names no window
-    }
-    auto wrapper = std::make_unique<CWnd>();
-    impl->wnd = wrapper.get();
-    wrapper->m_impl = std::move(impl);
-    wrapper->m_hWnd = hwnd;
-    CWnd *result = wrapper.get();
-    wrappers[hwnd] = std::move(wrapper);
-    return result;
-}
-
-CWnd *CWnd::GetDesktopWindow() {
-    return &Desktop();
-}
-
 void CWnd::OnClose() {
     DestroyWindow();
-}
-
-void CWnd::OnPaint() {
-    CPaintDC dc(this); // validates
-}
-
-// ---- window handles for everyone ------------------------------------------------------------
-BOOL IsWindow(HWND hwnd) {
-    if (!hwnd)
-        return FALSE;
-    if (CWnd *wnd = VxLookupHandle(hwnd))
-        return wnd->m_impl && !wnd->m_impl->destroying;
-    const WId id = WId(reinterpret_cast<uintptr_t>(hwnd));
-    if (auto it = ForeignWrappers().find(hwnd); it != ForeignWrappers().end()) {
-        if (it->second->m_impl && it->second->m_impl->foreignWidget)
-            return TRUE;
-    }
-    if (LiveWidget(id))
-        return TRUE;
-    return VxForeignWindowExists(id) ? TRUE : FALSE;
-}
-
-HWND GetForegroundWindow() {
-    if (QWidget *active = QApplication::activeWindow()) {
-        if (CWnd *wnd = VxWndFromWidget(active))
-            return wnd->m_hWnd;
-        return HWND(uintptr_t(active->winId()));
-    }
-    if (const WId id = VxForeignActiveWindow())
-        return HWND(uintptr_t(id));
-    return nullptr;
-}
-
-HDC GetDC(HWND hwnd) {
-    CWnd *wnd = hwnd ? VxLookupHandle(hwnd) : CWnd::GetDesktopWindow();
-    if (!wnd)
-        return nullptr;
-    CDC *dc = wnd->GetDC();
-    if (!dc)
-        return nullptr;
-    HDC handle = dc->Detach();
-    delete dc;
-    return handle;
-}
-
-int ReleaseDC(HWND hwnd, HDC dc) {
-    if (!dc)
-        return 0;
-    CWnd *wnd = hwnd ? VxLookupHandle(hwnd) : CWnd::GetDesktopWindow();
-    if (!wnd || !wnd->m_impl || wnd->m_impl->kind == VxWindowKind::Desktop) {
-        DeleteDC(dc);
-        return 1;
-    }
-    RECT dirty;
-    if (VxTakeDirtyRect(dc, &dirty))
-        VxPresent(wnd->m_impl.get(), dirty);
-    VxDeleteSurfaceDC(dc);
-    return 1;
-}
-
-// ---- painting ---------------------------------------------------------------------------------
-void VxPresent(VxWindowImpl *impl, const RECT &rect) {
-    if (!impl || impl->kind != VxWindowKind::Surface || IsRectEmpty(&rect))
-        return;
-    if (QWidget *w = impl->widget())
-        w->update(QRect(QPoint(rect.left, rect.top), QPoint(rect.right - 1, rect.bottom - 1)));
-}
-
-void VxPaintIfInvalid(CWnd *wnd) {
-    if (!wnd || !wnd->m_impl || wnd->m_impl->invalid.isEmpty() || wnd->m_impl->destroying)
-        return;
-    const HWND self = wnd->m_hWnd;
-    VxDispatch(wnd, WM_PAINT, 0, 0);
-    // A handler that did not validate would be asked again and again.
-    if (CWnd *again = VxLookupHandle(self); again && again->m_impl)
-        again->m_impl->invalid = QRegion();
-}
-
-CPaintDC::CPaintDC(CWnd *window) : m_pWnd(window) {
-    VxWindowImpl *impl = window ? window->m_impl.get() : nullptr;
-    if (!impl)
-        return;
-    const QRect bounds = impl->invalid.boundingRect();
-    if (!bounds.isEmpty())
-        SetRect(&m_ps_rcPaint, bounds.left(), bounds.top(), bounds.right() + 1,
-                bounds.bottom() + 1);
-    const bool erase = impl->eraseBackground;
-    impl->invalid = QRegion();
-    impl->eraseBackground = false;
-    if (!impl->backing && impl->widget())
-        ResizeBacking(impl, impl->widget()->size());
-    if (impl->backing)
-        m_hDC = VxCreateSurfaceDC(impl->backing);
-    if (erase && m_hDC)
-        VxDispatch(window, WM_ERASEBKGND, WPARAM(m_hDC), 0);
-}
-
-CPaintDC::~CPaintDC() {
-    if (!m_hDC)
-        return;
-    RECT dirty;
-    if (VxTakeDirtyRect(m_hDC, &dirty) && m_pWnd && m_pWnd->m_impl)
-        VxPresent(m_pWnd->m_impl.get(), dirty);
-    VxDeleteSurfaceDC(m_hDC);
-    m_hDC = nullptr;
-}
-
-// ---- the surface widget -------------------------------------------------------------------------
-VxSurfaceWidget::VxSurfaceWidget(VxWindowImpl *impl, QWidget *parent)
-    : QWidget(parent), VxImplRef(impl) {
-    setMouseTracking(true);
-    setFocusPolicy(Qt::StrongFocus);
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setAttribute(Qt::WA_NoSystemBackground);
-    setAttribute(Qt::WA_InputMethodEnabled, false);
-}
-
-VxSurfaceWidget::~VxSurfaceWidget() {
-    // Deleted by the toolkit while its window still exists (its host widget
-    // went away): the window is destroyed with it, as a child is with its
-    // parent.
-    if (VxWindowImpl *impl = m_impl) {
-        m_impl = nullptr;
-        impl->w = nullptr;
-        if (impl->wnd)
-            impl->wnd->DestroyWindow();
-    }
-}
-
-namespace {
-CWnd *Target(VxWindowImpl *impl) {
-    return impl && !impl->destroying ? impl->wnd : nullptr;
-}
-
-void SendSetCursor(VxSurfaceWidget *w, CWnd *wnd, UINT mouseMessage) {
-    VxSetCursorTarget(w);
-    VxDispatch(wnd, WM_SETCURSOR, WPARAM(wnd->m_hWnd), MAKELPARAM(VX_HTCLIENT, WORD(mouseMessage)));
-}
-} // namespace
-
-bool VxSurfaceWidget::event(QEvent *event) {
-    CWnd *wnd = Target(m_impl);
-    if (wnd) {
-        switch (event->type()) {
-        case QEvent::Enter:
-            SendSetCursor(this, wnd, WM_MOUSEMOVE);
-            break;
-        case QEvent::WindowActivate:
-        case QEvent::WindowDeactivate:
-            if (!IsChildStyle(m_impl))
-                VxSendActivation(wnd, event->type() == QEvent::WindowActivate);
-            break;
-        default:
-            break;
-        }
-    }
-    return QWidget::event(event);
-}
-
-void VxSurfaceWidget::paintEvent(QPaintEvent *event) {
-    QPointer<VxSurfaceWidget> self(this);
-    if (CWnd *wnd = Target(m_impl))
-        VxPaintIfInvalid(wnd);
-    if (!self)
-        return;
-    QPainter painter(this);
-    const QImage image = m_impl ? BackingImage(m_impl->backing) : QImage();
-    if (image.isNull()) {
-        painter.fillRect(event->rect(), Qt::black);
-        return;
-    }
-    painter.drawImage(event->rect(), image, event->rect());
-}
-
-void VxSurfaceWidget::resizeEvent(QResizeEvent *) {
-    CWnd *wnd = Target(m_impl);
-    if (!wnd)
-        return;
-    ResizeBacking(m_impl, size());
-    if (!m_impl->createdSent)
-        return;
-    if (m_impl->cls && (m_impl->cls->style & (CS_HREDRAW | CS_VREDRAW)))
-        wnd->InvalidateRect(nullptr, TRUE);
-    VxDispatch(wnd, WM_SIZE, 0, MAKELPARAM(WORD(width()), WORD(height())));
-}
-
-void VxSurfaceWidget::keyPressEvent(QKeyEvent *event) {
-    CWnd *wnd = Target(m_impl);
-    if (!wnd)
-        return;
-    const HWND self = wnd->m_hWnd;
-    const bool alt = event->modifiers().testFlag(Qt::AltModifier);
-    const bool system = VxIsSystemKey(event->key(), event->modifiers());
-    VxDispatch(wnd, system ? WM_SYSKEYDOWN : WM_KEYDOWN, VxVirtualKey(event->key()),
-               VxKeyLParam(event->nativeScanCode(), alt, event->isAutoRepeat(), false));
-    // The character the key produced follows its key message.
-    const QString text = event->text();
-    if (!system && !text.isEmpty() && text.at(0).unicode() >= 0x20 &&
-        text.at(0).unicode() != 0x7F) {
-        if (CWnd *again = VxLookupHandle(self);
-            again && again->m_impl && !again->m_impl->destroying)
-            VxDispatch(again, WM_CHAR, text.at(0).unicode(),
-                       VxKeyLParam(event->nativeScanCode(), alt, event->isAutoRepeat(), false));
-    }
-}
-
-void VxSurfaceWidget::keyReleaseEvent(QKeyEvent *event) {
-    CWnd *wnd = Target(m_impl);
-    if (!wnd)
-        return;
-    const bool alt = event->modifiers().testFlag(Qt::AltModifier);
-    const bool system = VxIsSystemKey(event->key(), event->modifiers());
-    VxDispatch(wnd, system ? WM_SYSKEYUP : WM_KEYUP, VxVirtualKey(event->key()),
-               VxKeyLParam(event->nativeScanCode(), alt, false, true));
-}
-
-namespace {
-UINT ButtonMessage(Qt::MouseButton button, bool down) {
-    switch (button) {
-    case Qt::LeftButton:
-        return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
-    case Qt::RightButton:
-        return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
-    case Qt::MiddleButton:
-        return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
-    default:
-        return 0;
-    }
-}
-
-LPARAM PointLParam(const QMouseEvent *event) {
-    const QPoint p = event->position().toPoint();
-    return MAKELPARAM(WORD(short(p.x())), WORD(short(p.y())));
-}
-
-// A press or move first asks the window for its cursor, as the window system
-// does, then delivers the message, unless the cursor handler ended the window.
-void SendMouseWithCursor(VxSurfaceWidget *w, CWnd *wnd, UINT message, const QMouseEvent *event) {
-    const HWND self = wnd->m_hWnd;
-    SendSetCursor(w, wnd, message);
-    if (CWnd *again = VxLookupHandle(self); again && again->m_impl && !again->m_impl->destroying)
-        VxDispatch(again, message, VxMouseKeyState(event->buttons(), event->modifiers()),
-                   PointLParam(event));
-}
-} // namespace
-
-void VxSurfaceWidget::mousePressEvent(QMouseEvent *event) {
-    CWnd *wnd = Target(m_impl);
-    const UINT message = ButtonMessage(event->button(), true);
-    if (!wnd || !message)
-        return;
-    SendMouseWithCursor(this, wnd, message, event);
-}
-
-void VxSurfaceWidget::mouseDoubleClickEvent(QMouseEvent *event) {
-    // The window classes here do not ask for double clicks: the second click
-    // is an ordinary button press.
-    mousePressEvent(event);
-}
-
-void VxSurfaceWidget::mouseReleaseEvent(QMouseEvent *event) {
-    CWnd *wnd = Target(m_impl);
-    const UINT message = ButtonMessage(event->button(), false);
-    if (!wnd || !message)
-        return;
-    VxDispatch(wnd, message, VxMouseKeyState(event->buttons(), event->modifiers()),
-               PointLParam(event));
-}
-
-void VxSurfaceWidget::mouseMoveEvent(QMouseEvent *event) {
-    CWnd *wnd = Target(m_impl);
-    if (!wnd)
-        return;
-    SendMouseWithCursor(this, wnd, WM_MOUSEMOVE, event);
-}
-
-void VxSurfaceWidget::closeEvent(QCloseEvent *event) {
-    // A window manager's close request is the window's close system command;
-    // the window decides (the saver window consumes it).
-    event->ignore();
-    if (CWnd *wnd = Target(m_impl))
-        VxDispatch(wnd, WM_SYSCOMMAND, SC_CLOSE, 0);
-}
-
-// ---- window classes
-// ---------------------------------------------------------------------------------
-namespace {
-std::map<std::string, std::unique_ptr<VxWindowClass>> &Classes() {
-    static std::map<std::string, std::unique_ptr<VxWindowClass>> classes;
-    return classes;
-}
-
-const VxWindowClass *FindClass(LPCSTR name) {
-    if (name && !IS_INTRESOURCE(name)) {
-        auto it = Classes().find(name);
-        if (it != Classes().end())
-            return it->second.get();
-    }
-    return &DefaultClass();
-}
-} // namespace
-
-LPCSTR AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon) {
-    char name[128];
-    std::snprintf(name, sizeof name, "Afx:%x:%p:%p:%p", classStyle, static_cast<void *>(cursor),
-                  static_cast<void *>(background), static_cast<void *>(icon));
-    auto &classes = Classes();
-    auto it = classes.find(name);
-    if (it == classes.end()) {
-        auto cls = std::make_unique<VxWindowClass>();
-        cls->name = name;
-        cls->style = classStyle;
-        cls->cursor = cursor;
-        cls->background = background;
-        cls->icon = icon;
-        it = classes.emplace(name, std::move(cls)).first;
-    }
-    return it->second->name.c_str();
 }
