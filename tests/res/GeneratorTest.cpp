@@ -24,13 +24,14 @@ std::vector<uint8_t> ReadAll(const fs::path &p) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Asset files under a folder, relative to it (the generator's masks aside).
+// Asset files under a folder and its subfolders, relative to it (the
+// generator's masks aside).
 std::set<std::string> AssetFiles(const fs::path &root) {
     std::set<std::string> files;
     for (const char *sub : {"bitmaps", "icons", "sounds"}) {
         if (!fs::exists(root / sub))
             continue;
-        for (const auto &e : fs::directory_iterator(root / sub))
+        for (const auto &e : fs::recursive_directory_iterator(root / sub))
             if (e.is_regular_file() && e.path().extension() != ".mask")
                 files.insert(fs::relative(e.path(), root).generic_string());
     }
@@ -58,7 +59,8 @@ TEST(Generator, ReproducesTheCommittedAssetsWithKeyColourOnlyWhereTransparent) {
     const std::set<std::string> committed = AssetFiles(committedDir);
     const std::set<std::string> generated = AssetFiles(generatedDir);
     EXPECT_EQ(committed, generated);
-    EXPECT_EQ(generated.size(), 40u + 8u + 4u) << "bitmaps, icons and cursor, sounds";
+    EXPECT_EQ(generated.size(), 40u + 8u + 6u + 6u + 4u)
+        << "bitmaps, icons and cursor, 64-pixel icons, the application icon's sizes, sounds";
     for (const std::string &f : generated)
         EXPECT_TRUE(ReadAll(committedDir / f) == ReadAll(generatedDir / f))
             << f << " differs from what the generator makes; rerun artgen and commit";

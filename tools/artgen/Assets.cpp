@@ -7,6 +7,9 @@
 #include "Sounds.h"
 #include "TitleArt.h"
 
+#include <QBuffer>
+#include <QByteArray>
+
 #include <string>
 
 namespace artgen {
@@ -27,6 +30,19 @@ Asset IconAsset(int id) {
     a.picture = QuantiseIcon(RenderIcon(id));
     a.bytes = EncodeIcon(a.picture);
     a.icon = true;
+    return a;
+}
+
+// A smooth icon picture as a PNG file. The encoder adds nothing that changes
+// from run to run (no time, no software name).
+Asset PngIconAsset(const std::string &path, int id, int size) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    RenderIconAt(id, size).save(&buffer, "PNG");
+    Asset a;
+    a.path = path;
+    a.bytes.assign(png.begin(), png.end());
     return a;
 }
 
@@ -95,6 +111,16 @@ std::vector<Asset> GenerateAll() {
     // Icons and the cursor.
     for (int id : {128, 144, 145, 146, 147, 148, 149})
         assets.push_back(IconAsset(id));
+    // The dialog's icons for screens with two or more device pixels per
+    // point, and the application icon for the desktop's icon theme at each
+    // size it asks for (its 64-pixel one doubles as the dialog's).
+    for (int id : {144, 145, 146, 147, 148, 149})
+        assets.push_back(PngIconAsset("icons/icon_" + std::to_string(id) + "_64.png", id, 64));
+    for (int size : kAppIconSizes) {
+        const std::string n = std::to_string(size);
+        assets.push_back(
+            PngIconAsset("icons/hicolor/" + n + "x" + n + "/apps/vantorix.png", 128, size));
+    }
     Asset cursor;
     cursor.path = "icons/cursor_129.cur";
     cursor.bytes = EncodeInvisibleCursor();

@@ -18,6 +18,9 @@ struct Asset {
     bool icon = false; // picture indices are VGA colours
 };
 
+// The sizes the application icon is drawn at for the desktop's icon theme.
+inline constexpr int kAppIconSizes[] = {16, 32, 48, 64, 128, 256};
+
 // Builds every bitmap, icon, the cursor and every sound.
 std::vector<Asset> GenerateAll();
 
