@@ -11,12 +11,58 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <initializer_list>
 #include <strings.h>
 
 namespace {
 constexpr UINT kColorMessage = 59142;
 constexpr UINT kColorCaption = 59143;
+
+// The usage summary, one row per mode or option; a row without a text starts
+// a section.
+struct UsageRow {
+    const char *option;
+    const char *text;
+};
+constexpr UsageRow kUsage[] = {
+    {"Usage: vantorix [MODE] [OPTION]...", nullptr},
+    {"Modes (one leading - or /, any case):", nullptr},
+    {"(none), -c", "open the configuration dialog"},
+    {"-s", "run the saver full screen"},
+    {"-p ID", "show the preview inside the X11 window ID (decimal)"},
+    {"-a [ID]", "set or change the screen-saver password (owner window ID)"},
+    {"Options:", nullptr},
+    {"-h, --help", "print this summary and exit"},
+    {"--version", "print the version and exit"},
+};
+
+bool IsOneOf(const char *argument, std::initializer_list<const char *> names) {
+    for (const char *name : names)
+        if (std::strcmp(argument, name) == 0)
+            return true;
+    return false;
+}
 } // namespace
+
+bool AnswerInformationRequest(int argc, char **argv, std::FILE *out) {
+    for (int i = 1; i < argc && argv[i]; ++i) {
+        if (IsOneOf(argv[i], {"--version", "-version"})) {
+            std::fprintf(out, "vantorix %s\n", VX_VERSION);
+            return true;
+        }
+        if (IsOneOf(argv[i], {"--help", "-help", "-h"})) {
+            for (const UsageRow &row : kUsage) {
+                if (!row.text)
+                    std::fprintf(out, "%s%s\n", &row == kUsage ? "" : "\n", row.option);
+                else
+                    std::fprintf(out, "  %-24s %s\n", row.option, row.text);
+            }
+            return true;
+        }
+    }
+    return false;
+}
 
 BOOL MatchSwitch(LPCSTR argument, LPCSTR letter) {
     if (!argument || !letter)

@@ -5,9 +5,18 @@
 
 #include "platform/afx/AfxWin.h"
 
+#include <cstdio>
+
 // TRUE when a command-line argument names the switch `letter`: one leading
 // '-' or '/' is dropped, the rest must equal the letter ignoring case.
 BOOL MatchSwitch(LPCSTR argument, LPCSTR letter);
+
+// Answers "--help" (also "-h", "-help") and "--version" (also "-version")
+// anywhere on the command line by writing the usage summary or
+// "vantorix <version>" to `out`. Returns true when it did; the process then
+// ends with exit code 0 without starting the toolkit, so both work without a
+// display.
+bool AnswerInformationRequest(int argc, char **argv, std::FILE *out);
 
 class CSaverApp : public CWinApp {
   public:

@@ -6,6 +6,8 @@
 CSaverApp theApp;
 
 int main(int argc, char **argv) {
+    if (AnswerInformationRequest(argc, argv, stdout))
+        return 0;
     AfxSetResourceHandle(VxModuleHandle(&g_vantorixResources));
     return AfxWinMain(argc, argv);
 }

@@ -150,3 +150,32 @@ TEST(SwitchTable, EachArgumentStartsItsModeAndNothingElse) {
     }
     qunsetenv("VANTORIX_MODULE_DIR");
 }
+
+TEST(SwitchTable, HelpAndVersionAnswerBeforeAnyModeStarts) {
+    const struct {
+        std::vector<std::string> args;
+        std::string start; // what the output starts with; empty: not answered
+    } rows[] = {{{"--version"}, std::string("vantorix ") + VX_VERSION + "\n"},
+                {{"-s", "--help"}, "Usage: vantorix"},
+                {{"-h"}, "Usage: vantorix"},
+                {{"/s"}, ""},
+                {{"--helpx"}, ""},
+                {{"//version"}, ""}};
+    for (const auto &row : rows) {
+        std::vector<std::string> args = row.args;
+        args.insert(args.begin(), "vantorix");
+        std::vector<char *> argv;
+        for (std::string &a : args)
+            argv.push_back(a.data());
+        char *text = nullptr;
+        size_t size = 0;
+        std::FILE *out = open_memstream(&text, &size);
+        const bool answered = AnswerInformationRequest(int(argv.size()), argv.data(), out);
+        std::fclose(out);
+        const std::string output(text, size);
+        std::free(text);
+        EXPECT_EQ(answered, !row.start.empty()) << row.args.back();
+        EXPECT_EQ(output.substr(0, row.start.size()), row.start) << row.args.back();
+        EXPECT_EQ(output.empty(), row.start.empty()) << row.args.back();
+    }
+}
