@@ -4,36 +4,63 @@
 #include <dlfcn.h>
 #include <limits.h>
 #include <strings.h>
+#include <sys/auxv.h>
 #include <unistd.h>
 
-std::string VxModuleDirectory() {
-    if (const char *dir = std::getenv("VANTORIX_MODULE_DIR"); dir && *dir) {
-        std::string d = dir;
-        while (d.size() > 1 && d.back() == '/')
-            d.pop_back();
-        return d;
-    }
+#ifndef VX_MODULE_RELDIR
+#define VX_MODULE_RELDIR "../lib/vantorix"
+#endif
+
+namespace {
+
+std::string WithoutTrailingSlashes(std::string dir) {
+    while (dir.size() > 1 && dir.back() == '/')
+        dir.pop_back();
+    return dir;
+}
+
+// The folder of the running executable, absolute, or empty when it cannot be
+// known: /proc tells, and without /proc the path the program was started by
+// serves when it is absolute. A relative one would name a folder relative to
+// wherever the process happens to be, which is not where the program is.
+std::string ExecutableFolder() {
+    std::string exe;
     char path[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0)
-        return ".";
-    std::string exe(path, size_t(n));
+    if (const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1); n > 0)
+        exe.assign(path, size_t(n));
+    else if (const auto *started = reinterpret_cast<const char *>(::getauxval(AT_EXECFN)))
+        exe = started;
     const size_t slash = exe.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
+    if (exe.empty() || exe[0] != '/' || slash == std::string::npos)
+        return {};
     return slash == 0 ? "/" : exe.substr(0, slash);
+}
+
+} // namespace
+
+std::vector<std::string> VxModuleDirectories() {
+    if (const char *dir = std::getenv("VANTORIX_MODULE_DIR"); dir && dir[0] == '/')
+        return {WithoutTrailingSlashes(dir)};
+    const std::string exe = ExecutableFolder();
+    if (exe.empty())
+        return {};
+    return {exe, WithoutTrailingSlashes((exe == "/" ? "" : exe) + "/" VX_MODULE_RELDIR)};
 }
 
 std::string VxModuleFileFor(LPCSTR name) {
     if (!name)
         return {};
-    if (::strcasecmp(name, "PASSWORD.CPL") == 0 || ::strcasecmp(name, "MPR.DLL") == 0) {
-        std::string dir = VxModuleDirectory();
-        if (dir.back() != '/')
-            dir += '/';
-        return dir + kVxPasswordModuleFile;
+    if (::strcasecmp(name, "PASSWORD.CPL") != 0 && ::strcasecmp(name, "MPR.DLL") != 0)
+        return name;
+    std::string first;
+    for (const std::string &dir : VxModuleDirectories()) {
+        const std::string file = (dir == "/" ? "" : dir) + "/" + kVxPasswordModuleFile;
+        if (::access(file.c_str(), F_OK) == 0)
+            return file;
+        if (first.empty())
+            first = file;
     }
-    return name;
+    return first;
 }
 
 HMODULE LoadLibraryA(LPCSTR name) {

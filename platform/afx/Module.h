@@ -2,10 +2,12 @@
 //
 // The two system module names the saver asks for, "PASSWORD.CPL" and
 // "MPR.DLL" (any case), both name our password component, libvxpassword.so,
-// in the module directory: the folder of the running executable, or the
-// folder named by the environment variable VANTORIX_MODULE_DIR when it is set
-// and not empty (tests point it at a folder of their own). Any other name is
-// handed to the dynamic loader as given.
+// looked for in absolute folders only, never the current one: the folder
+// named by VANTORIX_MODULE_DIR when it holds an absolute path (tests point it
+// at a folder of their own), otherwise the folder of the running executable
+// and then, relative to it, the folder an installed tree keeps it in
+// (<libdir>/vantorix, VX_MODULE_RELDIR). Any other name is handed to the
+// dynamic loader as given.
 //
 // Modules stay mapped after FreeLibrary: the password component registers
 // toolkit types that must outlive it.
@@ -14,16 +16,19 @@
 #include "platform/win/WinTypes.h"
 
 #include <string>
+#include <vector>
 
 HMODULE LoadLibraryA(LPCSTR name);
 void *GetProcAddress(HMODULE module, LPCSTR name);
 BOOL FreeLibrary(HMODULE module);
 
-// The folder the password component is loaded from (no trailing slash).
-std::string VxModuleDirectory();
+// The folders the password component is looked for in, in order (absolute,
+// no trailing slash); empty when none is known.
+std::vector<std::string> VxModuleDirectories();
 
-// The file a module name maps to: the component's full path for the two
-// system names, the name itself otherwise.
+// The file a module name maps to: for the two system names the component in
+// the first of those folders that has it (else in the first folder; empty
+// without one), the name itself otherwise.
 std::string VxModuleFileFor(LPCSTR name);
 
 // File name of the password component.

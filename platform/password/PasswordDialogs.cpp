@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QValidator>
 #include <QWindow>
 
 #include <cstdio>
@@ -85,9 +86,38 @@ Secret TakeText(QLineEdit *edit) {
     return secret;
 }
 
+// What a password field takes: the hashing library refuses phrases of 512
+// bytes or more, so an entry stops at 256 characters and 511 bytes of UTF-8.
+constexpr int kMaxPasswordChars = 256;
+constexpr qsizetype kMaxPasswordBytes = 511;
+
+// Refuses an edit that would make the entry longer than kMaxPasswordBytes in
+// UTF-8: the keystroke (or paste) is dropped, as the length cap drops one.
+class Utf8Cap : public QValidator {
+  public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &) const override {
+        qsizetype bytes = 0;
+        for (qsizetype i = 0; i < input.size(); ++i) {
+            const char16_t c = input.at(i).unicode();
+            if (QChar::isHighSurrogate(c) && i + 1 < input.size() &&
+                QChar::isLowSurrogate(input.at(i + 1).unicode())) {
+                bytes += 4;
+                ++i;
+            } else {
+                // A lone surrogate is encoded as a replacement character.
+                bytes += c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
+            }
+        }
+        return bytes <= kMaxPasswordBytes ? Acceptable : Invalid;
+    }
+};
+
 QLineEdit *PasswordField(const char *name, QWidget *parent) {
     auto *edit = new QLineEdit(parent);
     edit->setObjectName(QLatin1String(name));
+    edit->setMaxLength(kMaxPasswordChars);
+    edit->setValidator(new Utf8Cap(edit));
     edit->setEchoMode(QLineEdit::Password);
     edit->setInputMethodHints(Qt::ImhHiddenText | Qt::ImhSensitiveData | Qt::ImhNoPredictiveText);
     return edit;
@@ -156,22 +186,14 @@ BOOL RunVerifyDialog(HWND hwnd) {
         Secret discarded = TakeText(entry);
         return FALSE;
     }
+    // Only the stored side may fail open: whatever was typed is either the
+    // password or it is not.
     const Secret typed = TakeText(entry);
-    switch (CheckPassword(typed, stored.hash)) {
-    case CheckResult::Match:
+    if (CheckPassword(typed, stored.hash) == CheckResult::Match)
         return TRUE;
-    case CheckResult::Mismatch:
-        ShowMessage(owner, nullptr, QMessageBox::Warning,
-                    QStringLiteral("Wrong password.\n\nThe screen saver continues."), true);
-        return FALSE;
-    case CheckResult::Error:
-        break;
-    }
     ShowMessage(owner, nullptr, QMessageBox::Warning,
-                QStringLiteral("The screen-saver password could not be checked.\n\n"
-                               "The screen saver will close."),
-                true);
-    return TRUE;
+                QStringLiteral("Wrong password.\n\nThe screen saver continues."), true);
+    return FALSE;
 }
 
 DWORD RunChangeDialog(HWND hwnd) {
@@ -230,11 +252,8 @@ DWORD RunChangeDialog(HWND hwnd) {
         const Secret fresh = TakeText(newEntry);
         const Secret confirm = TakeText(confirmEntry);
         if (hasOld) {
-            const CheckResult check = CheckPassword(old, stored.hash);
-            if (check != CheckResult::Match) {
-                retry(oldEntry, check == CheckResult::Mismatch
-                                    ? QStringLiteral("The old password is not correct.")
-                                    : QStringLiteral("The old password could not be checked."));
+            if (CheckPassword(old, stored.hash) != CheckResult::Match) {
+                retry(oldEntry, QStringLiteral("The old password is not correct."));
                 return;
             }
         }

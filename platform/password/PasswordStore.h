@@ -1,7 +1,8 @@
 // Storage of the screen-saver password: one salted yescrypt hash per user in
 //   $XDG_CONFIG_HOME/vantorix/screensaver-password   (~/.config when unset)
-// a one-line file readable only by its owner (mode 0600), replaced
-// atomically (a temporary file in the same folder, synced, then renamed).
+// a one-line file readable only by its owner (mode 0600) in a folder private
+// to the user (0700), replaced atomically (a temporary file in the same
+// folder, synced, then renamed).
 // No toolkit code here, so the storage can be tested on its own.
 //
 // The password and the hash never leave this code except through the
@@ -53,15 +54,21 @@ struct StoredPassword {
     std::string problem; // why it is Broken, for the user (no secret in it)
 };
 
+// The file and its folder must belong to the user and be writable by nobody
+// else; otherwise the file counts as Broken, as does a symbolic link, a
+// non-regular file or anything but one valid hash.
 StoredPassword ReadStoredPassword();
 
-enum class CheckResult { Match, Mismatch, Error };
-// Compares a typed password with a stored hash, in constant time.
+enum class CheckResult { Match, Mismatch };
+// Compares a typed password with a stored hash, in constant time. A phrase
+// the hashing library refuses (512 bytes or more) is a Mismatch.
 CheckResult CheckPassword(const Secret &typed, const Secret &hash);
 
 // Replaces the stored password with a new hash of `password`; an empty
-// password removes it. False with a reason in `error` when it fails; the
-// previous file is then left as it was.
+// password removes it. The folder is created, or made private, first; one
+// owned by another user, or a link to a folder others can change, is
+// refused. Temporary files of an interrupted save are removed. False with a
+// reason in `error` when it fails; the previous file is then left as it was.
 bool StorePassword(const Secret &password, std::string *error);
 
 } // namespace vxpw

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -161,16 +162,101 @@ TEST(PasswordStore, BrokenFilesAreReportedNotTrusted) {
         ASSERT_EQ(stored.state, StoredPassword::State::Set) << "valid hash without newline";
         EXPECT_EQ(CheckPassword(S("pw"), stored.hash), CheckResult::Match);
     }
-    for (const char *kind : {"folder", "pipe"}) {
+    // A file someone else could have written proves nothing: it counts as
+    // broken, like one that is not a regular file (reading does not block).
+    const bool root = ::geteuid() == 0; // only root can hand a file to another user
+    const auto folder = [] { return ConfigFolder(); };
+    const auto file = [] { return PasswordFilePath(); };
+    const struct {
+        const char *label;
+        std::function<void()> change;
+        bool trusted;
+    } places[] = {
+        {"readable by all", [&] { ::chmod(folder().c_str(), 0755), ::chmod(file().c_str(), 0644); },
+         true},
+        {"folder writable by the group", [&] { ::chmod(folder().c_str(), 0770); }, false},
+        {"folder writable by all", [&] { ::chmod(folder().c_str(), 0777); }, false},
+        {"file writable by the group", [&] { ::chmod(file().c_str(), 0620); }, false},
+        {"file writable by all", [&] { ::chmod(file().c_str(), 0666); }, false},
+        {"file of another user",
+         [&] { ASSERT_TRUE(!root || ::chown(file().c_str(), 65534, 65534) == 0); }, !root},
+        {"folder of another user",
+         [&] { ASSERT_TRUE(!root || ::chown(folder().c_str(), 65534, 65534) == 0); }, !root},
+        {"file is a link",
+         [&] {
+             ASSERT_EQ(::rename(file().c_str(), (file() + "2").c_str()), 0);
+             ASSERT_EQ(::symlink("screensaver-password2", file().c_str()), 0);
+         },
+         false},
+        {"folder instead of the file", [&] { ::unlink(file().c_str()), MakeFolder(file()); },
+         false},
+        {"pipe instead of the file",
+         [&] {
+             ::unlink(file().c_str());
+             ASSERT_EQ(::mkfifo(file().c_str(), 0600), 0);
+         },
+         false},
+    };
+    for (const auto &row : places) {
         ScopedConfigHome home;
-        if (std::string(kind) == "folder")
-            MakeFolder(PasswordFilePath());
-        else {
-            MakeFolder(home.path() + "/vantorix");
-            ASSERT_EQ(::mkfifo(PasswordFilePath().c_str(), 0600), 0);
+        std::string error;
+        ASSERT_TRUE(StorePassword(S("pw"), &error)) << error;
+        row.change();
+        const StoredPassword stored = ReadStoredPassword();
+        EXPECT_EQ(stored.state,
+                  row.trusted ? StoredPassword::State::Set : StoredPassword::State::Broken)
+            << row.label << ": " << stored.problem;
+    }
+}
+
+// Saving makes the folder private, refuses one that is someone else's, and
+// clears away what an interrupted save left behind.
+TEST(PasswordStore, SavingTakesOnlyAFolderOfTheUsersOwn) {
+    const bool root = ::geteuid() == 0;
+    const struct {
+        const char *label;
+        std::function<void(const std::string &folder, const std::string &elsewhere)> make;
+        bool saved;
+    } rows[] = {
+        {"folder open to all", [](auto &f, auto &) { MakeFolder(f), ::chmod(f.c_str(), 0777); },
+         true},
+        {"temporary file of an interrupted save",
+         [](auto &f, auto &) { WriteFile(f + "/.screensaver-password.Ab12Cd", "$y$half"); }, true},
+        {"link to a private folder of the user's",
+         [](auto &f, auto &e) {
+             ::chmod(e.c_str(), 0700);
+             ASSERT_EQ(::symlink(e.c_str(), f.c_str()), 0);
+         },
+         true},
+        {"link to a folder open to all",
+         [](auto &f, auto &e) {
+             ::chmod(e.c_str(), 01777);
+             ASSERT_EQ(::symlink(e.c_str(), f.c_str()), 0);
+         },
+         false},
+        {"folder of another user",
+         [root](auto &f, auto &) {
+             MakeFolder(f);
+             ASSERT_TRUE(!root || ::chown(f.c_str(), 65534, 65534) == 0);
+         },
+         !root},
+    };
+    for (const auto &row : rows) {
+        ScopedConfigHome elsewhere, home; // the second one is XDG_CONFIG_HOME
+        const std::string folder = ConfigFolder();
+        row.make(folder, elsewhere.path());
+        std::string error;
+        EXPECT_EQ(StorePassword(S("pw"), &error), row.saved) << row.label << ": " << error;
+        struct stat st {};
+        ASSERT_EQ(::stat(folder.c_str(), &st), 0) << row.label;
+        if (row.saved) {
+            EXPECT_EQ(FolderEntries(), kOnlyTheFile) << row.label;
+            EXPECT_EQ(ReadStoredPassword().state, StoredPassword::State::Set) << row.label;
+            EXPECT_EQ(st.st_mode & 0777, 0700u) << row.label << ": the folder is private";
+        } else {
+            EXPECT_TRUE(FolderEntries().empty()) << row.label << ": nothing written there";
+            EXPECT_NE(st.st_mode & 0777, 0700u) << row.label << ": not changed either";
         }
-        EXPECT_EQ(ReadStoredPassword().state, StoredPassword::State::Broken)
-            << kind << " instead of the file (and reading does not block)";
     }
 }
 

@@ -23,6 +23,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -129,11 +130,18 @@ QLineEdit *Field(QWidget *dialog, const char *name) {
     return edit;
 }
 
-// Types the password and presses Enter, as a user would.
+// Types the password one character at a time (a character beyond 16 bits
+// in one key event, as an input method sends it) and presses Enter.
 ModalScript::Step EnterPassword(std::string text) {
     return [text](QWidget *dialog) {
         if (QLineEdit *edit = Field(dialog, "password")) {
-            QTest::keyClicks(edit, QString::fromStdString(text));
+            const QString typed = QString::fromStdString(text);
+            for (qsizetype i = 0; i < typed.size(); ++i) {
+                const qsizetype n = typed.at(i).isHighSurrogate() ? 2 : 1;
+                QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, typed.mid(i, n),
+                                    Qt::NoModifier);
+                i += n - 1;
+            }
             QTest::keyClick(edit, Qt::Key_Return);
         } else {
             dialog->close();
@@ -233,7 +241,13 @@ TEST_F(PasswordTest, FailuresToConsultTheSystem) {
          "ERROR: Could not get pword verify routine"},
         {"change: component missing", true, "", "none", "Error: Couldn't load MRP.DLL"},
         {"change: entry point missing", true, "", "stub", "ERROR: Couldn't get PwdChangePassword"},
+        // The current folder holds the component: it is never loaded from there.
+        {"component only in the current folder", false, kSwitchOn, "cwd",
+         "ERROR: Password CPL could not be found"},
+        {"module folder given as a relative path", false, kSwitchOn, "relative",
+         "ERROR: Password CPL could not be found"},
     };
+    const std::string startFolder = std::filesystem::current_path();
     ScopedConfigHome emptyModules; // a folder without the component
     for (const auto &row : rows) {
         ScopedConfigHome config;
@@ -242,9 +256,14 @@ TEST_F(PasswordTest, FailuresToConsultTheSystem) {
         else if (!row.desktop.empty())
             WriteFile(config.file("desktop.ini"), row.desktop);
         const std::string modules = row.modules;
-        UseModules(modules == "real"   ? VX_REAL_MODULE_DIR
-                   : modules == "stub" ? VX_STUB_MODULE_DIR
-                                       : emptyModules.path());
+        UseModules(modules == "real"       ? VX_REAL_MODULE_DIR
+                   : modules == "stub"     ? VX_STUB_MODULE_DIR
+                   : modules == "relative" ? "."
+                                           : emptyModules.path());
+        if (modules == "cwd")
+            ::unsetenv("VANTORIX_MODULE_DIR"); // the test's own folder has no component
+        std::filesystem::current_path(modules == "cwd" || modules == "relative" ? VX_REAL_MODULE_DIR
+                                                                                : startFolder);
         // A failed check reports without an owner; the change mode's owner
         // owns its message.
         recorder.expectedOwner = row.change ? ownerHandle : nullptr;
@@ -257,6 +276,7 @@ TEST_F(PasswordTest, FailuresToConsultTheSystem) {
         EXPECT_EQ(script.Seen(), "") << row.label << ": no dialog expected";
         EXPECT_EQ(recorder.boxes, row.boxes) << row.label;
     }
+    std::filesystem::current_path(startFolder);
 }
 
 TEST_F(PasswordTest, VerificationDialogOutcomes) {
@@ -268,8 +288,38 @@ TEST_F(PasswordTest, VerificationDialogOutcomes) {
         std::vector<ModalScript::Step> steps;
         BOOL expected;
         std::string seen; // with a password stored; otherwise a message that the saver closes
+        std::string stored = "open sesame";
     };
+    auto times = [](int n, const char *text) {
+        std::string s;
+        while (n-- > 0)
+            s += text;
+        return s;
+    };
+    auto typed = [&](std::string text) {
+        return std::vector<ModalScript::Step>{EnterPassword(std::move(text)), ConfirmMessage()};
+    };
+    // Input beyond what the hashing library accepts (511 bytes) is either cut
+    // by the field (256 characters, 511 bytes of UTF-8) or checked as wrong:
+    // it never counts as a failure to check, which would let the saver close.
     const Row rows[] = {
+        {"512 characters", Row::Stored, typed(std::string(512, 'x')), FALSE, wrong},
+        {"511 characters", Row::Stored, typed(std::string(511, 'x')), FALSE, wrong},
+        {"4096 characters", Row::Stored, typed(std::string(4096, 'x')), FALSE, wrong},
+        {"171 euro signs (513 bytes)", Row::Stored, typed(times(171, "\u20ac")), FALSE, wrong},
+        {"128 characters of 4 bytes", Row::Stored, typed(times(128, "\U0001F600")), FALSE, wrong},
+        {"typing stops at 256 characters",
+         Row::Stored,
+         {EnterPassword(std::string(300, 'a'))},
+         TRUE,
+         dialog,
+         std::string(256, 'a')},
+        {"typing stops at 511 bytes",
+         Row::Stored,
+         {EnterPassword(times(171, "\u20ac"))},
+         TRUE,
+         dialog,
+         times(170, "\u20ac")},
         {"right password", Row::Stored, {EnterPassword("open sesame")}, TRUE, dialog},
         {"wrong password",
          Row::Stored,
@@ -285,7 +335,7 @@ TEST_F(PasswordTest, VerificationDialogOutcomes) {
         ScopedConfigHome config;
         WriteFile(config.file("desktop.ini"), kSwitchOn);
         if (row.file == row.Stored)
-            StorePassword("open sesame");
+            StorePassword(row.stored.c_str());
         else if (row.file == row.Corrupt)
             WriteFile(vxpw::PasswordFilePath(), "$y$j9T$truncated\n");
         else if (row.file == row.Folder)
@@ -299,7 +349,7 @@ TEST_F(PasswordTest, VerificationDialogOutcomes) {
                 QLineEdit *edit = Field(dialog, "password");
                 ownedMaskedNoHint = dialog->parentWidget() == &owner && edit &&
                                     edit->echoMode() == QLineEdit::Password &&
-                                    edit->maxLength() == 32767 && edit->placeholderText().isEmpty();
+                                    edit->maxLength() == 256 && edit->placeholderText().isEmpty();
                 act(dialog);
             };
         }
