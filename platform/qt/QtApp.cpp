@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QSettings>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +23,11 @@
 #include <map>
 #include <string>
 #include <vector>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 CWinApp *g_app = nullptr;
@@ -91,13 +97,44 @@ QString ProfileKey(LPCSTR section, LPCSTR entry) {
            QString::fromLocal8Bit(entry ? entry : "");
 }
 
+// A profile larger than this is not one this program wrote (five short
+// values); it is neither read nor written, so a huge file cannot exhaust
+// memory.
+constexpr qint64 kMaxProfileBytes = 1 << 20;
+
+enum class ProfileFile { Missing, Regular, Unusable };
+
+// What is at the profile path, found without opening it: opening a FIFO
+// would block, and a device such as /dev/zero never ends. Only a regular
+// file of a sensible size is a profile; anything else reads as nothing
+// stored and is not written through.
+ProfileFile Examine(const QString &path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return errno == ENOENT ? ProfileFile::Missing : ProfileFile::Unusable;
+    if (!S_ISREG(st.st_mode) || st.st_size > kMaxProfileBytes)
+        return ProfileFile::Unusable;
+    return ProfileFile::Regular;
+}
+
 // Whether the profile file holds lines that are neither a section header,
-// a comment nor a key=value pair: those would not survive a rewrite.
+// a comment nor a key=value pair: those would not survive a rewrite. Reads
+// at most kMaxProfileBytes; anything longer counts as damaged.
 bool LooksDamaged(const QString &path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return false;
-    const QList<QByteArray> lines = file.readAll().split('\n');
+    QFile file;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    const QByteArray text = file.read(kMaxProfileBytes + 1);
+    if (text.size() > kMaxProfileBytes)
+        return true;
+    const QList<QByteArray> lines = text.split('\n');
     for (const QByteArray &raw : lines) {
         const QByteArray line = raw.trimmed();
         if (line.isEmpty() || line.startsWith(';') || line.startsWith('#'))
@@ -107,6 +144,46 @@ bool LooksDamaged(const QString &path) {
     }
     return false;
 }
+
+// Creates `folder` and any missing parent, each private to the user (0700),
+// as the base directory rules ask of $XDG_CONFIG_HOME.
+bool MakePrivateFolders(const QString &folder) {
+    const QByteArray path = QFile::encodeName(folder);
+    for (qsizetype slash = path.indexOf('/', 1);; slash = path.indexOf('/', slash + 1)) {
+        const QByteArray part = slash < 0 ? path : path.left(slash);
+        if (::mkdir(part.constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+        if (slash < 0)
+            break;
+    }
+    return true;
+}
+
+// An exclusive lock on the profile's folder for one save, between processes
+// and threads alike: the damage check, the copy aside and the rewrite happen
+// as one step.
+class FolderLock {
+  public:
+    explicit FolderLock(const QString &folder)
+        : m_fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        while (m_fd >= 0 && ::flock(m_fd, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                ::close(m_fd);
+                m_fd = -1;
+            }
+        }
+    }
+    ~FolderLock() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FolderLock(const FolderLock &) = delete;
+    FolderLock &operator=(const FolderLock &) = delete;
+    bool held() const { return m_fd >= 0; }
+
+  private:
+    int m_fd;
+};
 
 std::string AppNameFromPath(const char *path) {
     if (!path || !*path)
@@ -172,7 +249,10 @@ UINT CWinApp::GetProfileInt(LPCSTR section, LPCSTR entry, int defaultValue) {
     const std::string key = m_pszRegistryKey ? m_pszRegistryKey : "";
     const std::string app = m_pszAppName ? m_pszAppName : "vantorix";
     // Reading creates nothing on disk: a missing file is simply empty.
-    QSettings store(ProfilePath(key, app), QSettings::IniFormat);
+    const QString path = ProfilePath(key, app);
+    if (Examine(path) == ProfileFile::Unusable)
+        return UINT(defaultValue);
+    QSettings store(path, QSettings::IniFormat);
     const QVariant value = store.value(ProfileKey(section, entry));
     // A list ("1, 2") is not a number; anything else is read as its text.
     if (!value.isValid() || value.typeId() == QMetaType::QStringList)
@@ -194,7 +274,14 @@ BOOL CWinApp::WriteProfileInt(LPCSTR section, LPCSTR entry, int value) {
     // would not survive the rewrite, so a damaged file is first copied aside
     // as "<file>.bak": nothing the user wrote is thrown away.
     const QString path = ProfilePath(key, app);
-    if (LooksDamaged(path)) {
+    const QString folder = QFileInfo(path).path();
+    if (!MakePrivateFolders(folder))
+        return FALSE;
+    const FolderLock lock(folder);
+    const ProfileFile existing = Examine(path);
+    if (!lock.held() || existing == ProfileFile::Unusable)
+        return FALSE;
+    if (existing == ProfileFile::Regular && LooksDamaged(path)) {
         const QString backup = path + QStringLiteral(".bak");
         QFile::remove(backup);
         if (!QFile::copy(path, backup))

@@ -11,8 +11,12 @@
 #include <QFileInfo>
 
 #include <array>
+#include <functional>
 #include <gtest/gtest.h>
+#include <latch>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace shelltest;
 
@@ -32,7 +36,9 @@ std::array<int, 5> Values(const SaverSettings &s) {
 }
 
 QString IniPath(const PrivateConfig &config, const QString &appName) {
-    return config.Path(QStringLiteral("Quorvane Screen Savers/%1.ini").arg(appName));
+    const qsizetype slash = appName.lastIndexOf(QLatin1Char('/')) + 1;
+    return config.Path(QStringLiteral("%1Quorvane Screen Savers/%2.ini")
+                           .arg(appName.left(slash), appName.mid(slash)));
 }
 
 void WriteFile(const QString &path, const QByteArray &content) {
@@ -70,15 +76,24 @@ TEST(Settings, NothingStoredGivesTheDefaultsAndCreatesNothing) {
 
 TEST(Settings, SavedValuesComeBackUnchanged) {
     PrivateConfig config;
+    // A configuration home that does not exist yet is created private.
+    qputenv("XDG_CONFIG_HOME", config.Path(QStringLiteral("new")).toLocal8Bit());
+    const mode_t oldMask = ::umask(0);
     Profile profile("Vantorix.scr");
     // Values are stored as given, without range checks.
     SaverSettings out{10, -7, 2, 1, 2147483647};
     out.Save(&profile.app);
+    ::umask(oldMask);
     SaverSettings in;
     in.Load(&profile.app);
     EXPECT_EQ(Values(in), Values(out));
+    for (const char *folder : {"new", "new/Quorvane Screen Savers"}) {
+        struct stat st {};
+        ASSERT_EQ(::stat(config.Path(QLatin1String(folder)).toLocal8Bit().constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0700u) << folder;
+    }
 
-    const QByteArray file = ReadFile(IniPath(config, QStringLiteral("Vantorix")));
+    const QByteArray file = ReadFile(IniPath(config, QStringLiteral("new/Vantorix")));
     for (const char *entry : {"[Config]", "Speed=10", "Reliability=-7", "Sound=2", "ClearScreen=1",
                               "Wallpaper=2147483647"})
         EXPECT_TRUE(file.contains(entry)) << entry << " missing from\n" << file.constData();
@@ -177,4 +192,72 @@ TEST(Settings, ADamagedFileIsCopiedAsideBeforeItIsRewritten) {
     s.Load(&profile.app);
     EXPECT_EQ(s.Speed, 8);
     EXPECT_EQ(s.Reliability, 4) << "the other values stay";
+}
+
+TEST(Settings, ConcurrentSavesOnADamagedFileKeepEveryValue) {
+    PrivateConfig config;
+    const QString path = IniPath(config, QStringLiteral("Vantorix"));
+    const QByteArray damaged = "[Config]\nSpeed=1\nno equals sign\n";
+    Profile first("Vantorix"), second("Vantorix");
+    for (int run = 0; run < 24; ++run) {
+        WriteFile(path, damaged);
+        BOOL written[2] = {};
+        std::latch start(2);
+        std::thread a([&] {
+            start.arrive_and_wait();
+            written[0] = first.app.WriteProfileInt("Config", "Speed", run + 2);
+        });
+        std::thread b([&] {
+            start.arrive_and_wait();
+            written[1] = second.app.WriteProfileInt("Config", "Sound", run + 2);
+        });
+        a.join();
+        b.join();
+        SaverSettings s;
+        s.Load(&first.app);
+        EXPECT_TRUE(written[0] && written[1]) << "run " << run;
+        EXPECT_EQ(std::vector<int>({s.Speed, s.Sound}), std::vector<int>({run + 2, run + 2}))
+            << "run " << run;
+        EXPECT_EQ(ReadFile(path + QStringLiteral(".bak")), damaged) << "run " << run;
+    }
+}
+
+// Only a regular file of a sensible size is a profile: anything else reads as
+// nothing stored, without blocking (a FIFO) or reading without end (a
+// device), and a save leaves it as it is.
+TEST(Settings, WhatIsNotARegularProfileFileReadsAsNothingStored) {
+    const struct {
+        const char *label;
+        std::function<void(const QByteArray &)> make;
+    } rows[] = {
+        {"FIFO", [](const QByteArray &p) { ASSERT_EQ(::mkfifo(p.constData(), 0600), 0); }},
+        {"link to /dev/zero",
+         [](const QByteArray &p) { ASSERT_EQ(::symlink("/dev/zero", p.constData()), 0); }},
+        {"folder",
+         [](const QByteArray &p) { ASSERT_TRUE(QDir().mkpath(QString::fromLocal8Bit(p))); }},
+        {"2 MiB file",
+         [](const QByteArray &p) {
+             WriteFile(QString::fromLocal8Bit(p), "[Config]\nSpeed=3\n");
+             ASSERT_EQ(::truncate(p.constData(), 2 << 20), 0);
+         }},
+    };
+    for (const auto &row : rows) {
+        PrivateConfig config;
+        const QByteArray path = IniPath(config, QStringLiteral("Vantorix")).toLocal8Bit();
+        QDir().mkpath(QFileInfo(QString::fromLocal8Bit(path)).path());
+        row.make(path);
+        struct stat before {};
+        ASSERT_EQ(::lstat(path.constData(), &before), 0) << row.label;
+        Profile profile("Vantorix");
+        SaverSettings s;
+        s.Load(&profile.app);
+        EXPECT_EQ(Values(s), (std::array<int, 5>{5, 10, SoundPartial, 0, 0})) << row.label;
+        EXPECT_FALSE(profile.app.WriteProfileInt("Config", "Speed", 8)) << row.label;
+        struct stat after {};
+        ASSERT_EQ(::lstat(path.constData(), &after), 0) << row.label;
+        EXPECT_EQ(
+            std::vector<long>({long(after.st_mode), long(after.st_ino), long(after.st_size)}),
+            std::vector<long>({long(before.st_mode), long(before.st_ino), long(before.st_size)}))
+            << row.label << ": left as it was";
+    }
 }
