@@ -21,15 +21,19 @@ std::string WithoutTrailingSlashes(std::string dir) {
 
 // The folder of the running executable, absolute, or empty when it cannot be
 // known: /proc tells, and without /proc the path the program was started by
-// serves when it is absolute. A relative one would name a folder relative to
-// wherever the process happens to be, which is not where the program is.
+// serves when it is absolute (with links resolved, as /proc does: a host may
+// start the program through a link in its own folder). A relative one would
+// name a folder relative to wherever the process happens to be, which is not
+// where the program is.
 std::string ExecutableFolder() {
     std::string exe;
     char path[PATH_MAX];
-    if (const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1); n > 0)
+    if (const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1); n > 0) {
         exe.assign(path, size_t(n));
-    else if (const auto *started = reinterpret_cast<const char *>(::getauxval(AT_EXECFN)))
-        exe = started;
+    } else if (const auto *started = reinterpret_cast<const char *>(::getauxval(AT_EXECFN));
+               started && started[0] == '/' && ::realpath(started, path)) {
+        exe = path;
+    }
     const size_t slash = exe.rfind('/');
     if (exe.empty() || exe[0] != '/' || slash == std::string::npos)
         return {};
