@@ -30,6 +30,13 @@
     X(icon_128_ico, IDI_APP) X(icon_144_ico, IDI_SCREEN_KEEP) X(icon_145_ico, IDI_SCREEN_BLACK)   \
     X(icon_146_ico, IDI_SCREEN_WALLPAPER) X(icon_147_ico, IDI_SOUND_OFF)                           \
     X(icon_148_ico, IDI_SOUND_PARTIAL) X(icon_149_ico, IDI_SOUND_FULL)
+// The icons' smooth 64-pixel pictures, and the application icon's pictures
+// at every icon-theme size (its 64-pixel one among them).
+#define VX_ICON64_FILES(X)                                                                         \
+    X(icon_144_64_png, IDI_SCREEN_KEEP) X(icon_145_64_png, IDI_SCREEN_BLACK)                       \
+    X(icon_146_64_png, IDI_SCREEN_WALLPAPER) X(icon_147_64_png, IDI_SOUND_OFF)                     \
+    X(icon_148_64_png, IDI_SOUND_PARTIAL) X(icon_149_64_png, IDI_SOUND_FULL)
+#define VX_APP_ICON_SIZES(X) X(16) X(32) X(48) X(64) X(128) X(256)
 #define VX_WAVE_FILES(X)                                                                           \
     X(explosion_170_wav, IDW_EXPLOSION) X(flyby_3000_wav, IDW_FLYBY_1)                             \
     X(flyby_3001_wav, IDW_FLYBY_2) X(flyby_3002_wav, IDW_FLYBY_3)
@@ -37,8 +44,14 @@
 #define VX_DECLARE(name, id) VX_ASSET(name)
 VX_BITMAP_FILES(VX_DECLARE)
 VX_ICON_FILES(VX_DECLARE)
+VX_ICON64_FILES(VX_DECLARE)
 VX_WAVE_FILES(VX_DECLARE)
 VX_ASSET(cursor_129_cur)
+#define VX_DECLARE_APP_ICON(size)                                                                  \
+    extern "C" const unsigned char appicon##size##_vantorix_png[];                                 \
+    extern "C" const uint32_t appicon##size##_vantorix_png_size;
+VX_APP_ICON_SIZES(VX_DECLARE_APP_ICON)
+#undef VX_DECLARE_APP_ICON
 #undef VX_DECLARE
 
 namespace {
@@ -175,10 +188,16 @@ const ResourceEntry kEntries[] = {
     {RT_BITMAP, WORD(id), res_##name + kBitmapFileHeader, res_##name##_size - kBitmapFileHeader},
 #define VX_ICON(name, id) {RT_GROUP_ICON, WORD(id), res_##name, res_##name##_size},
 #define VX_WAVE(name, id) {"WAVE", WORD(id), res_##name, res_##name##_size},
+#define VX_ICON64(name, id) {"PNG64", WORD(id), res_##name, res_##name##_size},
+#define VX_APP_ICON(size)                                                                          \
+    {"PNG" #size, WORD(IDI_APP), appicon##size##_vantorix_png, appicon##size##_vantorix_png_size},
     VX_BITMAP_FILES(VX_BITMAP) VX_ICON_FILES(VX_ICON) VX_WAVE_FILES(VX_WAVE)
+    VX_ICON64_FILES(VX_ICON64) VX_APP_ICON_SIZES(VX_APP_ICON)
 #undef VX_BITMAP
 #undef VX_ICON
 #undef VX_WAVE
+#undef VX_ICON64
+#undef VX_APP_ICON
     {RT_GROUP_CURSOR, WORD(IDC_INVISIBLE_CURSOR), res_cursor_129_cur, res_cursor_129_cur_size},
     // clang-format on
 };

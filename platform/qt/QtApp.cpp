@@ -331,6 +331,11 @@ int AfxWinMain(int argc, char **argv) {
 
     QApplication qtApp(qtArgc, qtArgs.data());
     QApplication::setQuitOnLastWindowClosed(false);
+    // Every window shows the program's icon in its title bar, the task bar
+    // and the window switcher; the desktop also shows it for a minimized
+    // window, whose contents it never asks to be painted.
+    if (const QIcon icon = VxApplicationIcon(); !icon.isNull())
+        QApplication::setWindowIcon(icon);
     QObject::connect(&qtApp, &QGuiApplication::applicationStateChanged,
                      [](Qt::ApplicationState state) {
                          if (state == Qt::ApplicationActive)

@@ -28,6 +28,7 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -106,6 +107,203 @@ QPixmap BitmapPixmap(WORD id) {
 QPixmap IconPixmap(HICON icon) {
     const QImage image = VxIconImage(icon);
     return image.isNull() ? QPixmap() : QPixmap::fromImage(image);
+}
+
+// The sizes a smooth picture of an icon may have.
+constexpr int kPictureSizes[] = {16, 24, 32, 48, 64, 96, 128, 256};
+
+const ResourceModule *CurrentModule() {
+    // A module handle is the address of its table.
+    return reinterpret_cast<const ResourceModule *>(AfxGetResourceHandle());
+}
+
+// The id of the icon resource a shared icon was loaded from; 0 if none.
+WORD IconResourceId(HICON icon) {
+    const ResourceModule *module = CurrentModule();
+    if (!icon || !module)
+        return 0;
+    for (size_t i = 0; i < module->count; ++i) {
+        const ResourceEntry &e = module->entries[i];
+        if (e.type == RT_GROUP_ICON &&
+            LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(e.id)) == icon)
+            return e.id;
+    }
+    return 0;
+}
+
+QList<QImage> PicturesOf(WORD id) {
+    QList<QImage> pictures;
+    HINSTANCE module = AfxGetResourceHandle();
+    for (int size : kPictureSizes) {
+        const QByteArray type = "PNG" + QByteArray::number(size);
+        HRSRC res = FindResourceA(module, MAKEINTRESOURCEA(id), type.constData());
+        const auto *data = static_cast<const uchar *>(LockResource(LoadResource(module, res)));
+        if (!data)
+            continue;
+        QImage image = QImage::fromData(data, int(SizeofResource(module, res)), "PNG");
+        if (image.width() == size && image.height() == size)
+            pictures.push_back(image.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+    }
+    return pictures;
+}
+
+// A static icon control. Where a device pixel is smaller than a logical
+// one, it shows the icon's smooth picture at the device's resolution instead
+// of enlarging the icon's own image; at one device pixel per logical pixel
+// it shows the icon's own image, pixel for pixel.
+class IconLabel : public QLabel {
+  public:
+    using QLabel::QLabel;
+
+    void SetIcon(HICON icon) {
+        m_image = VxIconImage(icon);
+        m_pictures = VxIconPictures(icon);
+        m_cache = QPixmap();
+        setPixmap(m_image.isNull() ? QPixmap() : QPixmap::fromImage(m_image));
+    }
+
+    // The picture drawn at a device-pixel ratio.
+    QPixmap PixmapFor(qreal ratio) {
+        if (m_image.isNull())
+            return {};
+        if (ratio <= 1 || m_pictures.isEmpty())
+            return QPixmap::fromImage(m_image);
+        if (!m_cache.isNull() && m_cache.devicePixelRatio() == ratio)
+            return m_cache;
+        const QSize want = (QSizeF(m_image.size()) * ratio).toSize();
+        const QImage *best = &m_pictures.back();
+        for (const QImage &picture : m_pictures)
+            if (picture.width() >= want.width()) {
+                best = &picture;
+                break;
+            }
+        QImage image = best->size() == want
+                           ? *best
+                           : best->scaled(want, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        image.setDevicePixelRatio(ratio);
+        m_cache = QPixmap::fromImage(image);
+        return m_cache;
+    }
+
+  protected:
+    void paintEvent(QPaintEvent *event) override {
+        if (m_image.isNull()) {
+            QLabel::paintEvent(event);
+            return;
+        }
+        QFrame::paintEvent(event);
+        QPainter painter(this);
+        painter.drawPixmap(contentsRect().topLeft(),
+                           PixmapFor(painter.device()->devicePixelRatio()));
+    }
+
+  private:
+    QImage m_image;
+    QList<QImage> m_pictures;
+    QPixmap m_cache;
+};
+
+// Grows a control's rectangle from the template where this font or the
+// style's check-box and radio-button indicators need more room than the
+// dialog units give, so that no text or indicator is cut off. A button's or
+// check box's contents are centred vertically, so it grows evenly up and
+// down; text grows away from the side it is aligned to.
+QRect FitContent(QWidget *control, VxControlKind kind, QRect r) {
+    QSize need;
+    Qt::Alignment align = Qt::AlignLeft;
+    switch (kind) {
+    case VxControlKind::CheckBox:
+    case VxControlKind::RadioButton:
+        need = control->sizeHint();
+        break;
+    case VxControlKind::PushButton: {
+        // The style's preferred width is wider than the text needs; only the
+        // text and the button's margins must fit.
+        auto *button = static_cast<QPushButton *>(control);
+        const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+        need = QSize(button->fontMetrics().horizontalAdvance(button->text()) + 2 * margin,
+                     button->sizeHint().height());
+        break;
+    }
+    case VxControlKind::Text: {
+        auto *label = static_cast<QLabel *>(control);
+        align = label->alignment();
+        if (label->wordWrap()) {
+            // Wrapped text needs its longest word across and all its lines down.
+            need =
+                QSize(label->minimumSizeHint().width(),
+                      label->heightForWidth(std::max(r.width(), label->minimumSizeHint().width())));
+        } else {
+            need = label->sizeHint();
+        }
+        break;
+    }
+    default:
+        return r;
+    }
+    if (need.height() > r.height()) {
+        const int grow = need.height() - r.height();
+        r.adjust(0, -(grow / 2), 0, grow - grow / 2);
+    }
+    if (need.width() > r.width()) {
+        const int grow = need.width() - r.width();
+        if (align & Qt::AlignRight)
+            r.setLeft(r.left() - grow);
+        else if (align & Qt::AlignHCenter)
+            r.adjust(-(grow / 2), 0, grow - grow / 2, 0);
+        else
+            r.setRight(r.right() + grow);
+    }
+    return r;
+}
+
+// A radio button of a group (a run of controls that starts at WS_GROUP).
+// The arrow keys move to the group's previous or next enabled button, round
+// the ends, and check it, as clicking it would.
+class GroupRadioButton : public QRadioButton {
+  public:
+    using QRadioButton::QRadioButton;
+
+  protected:
+    void keyPressEvent(QKeyEvent *event) override {
+        int step = 0;
+        switch (event->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Left:
+            step = -1;
+            break;
+        case Qt::Key_Down:
+        case Qt::Key_Right:
+            step = 1;
+            break;
+        default:
+            QRadioButton::keyPressEvent(event);
+            return;
+        }
+        const QList<QAbstractButton *> buttons =
+            group() ? group()->buttons() : QList<QAbstractButton *>{this};
+        const qsizetype n = buttons.size(), at = buttons.indexOf(this);
+        for (qsizetype k = 1; k < n; ++k) {
+            QAbstractButton *next = buttons[((at + step * k) % n + n) % n];
+            if (next->isEnabled() && !next->isHidden()) {
+                next->setFocus(step < 0 ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+                next->click();
+                break;
+            }
+        }
+    }
+};
+
+// Tab enters a radio group at its checked button: that button is the
+// group's tab stop, or the one the template marks while none is checked.
+void UpdateGroupTabStop(QButtonGroup *group) {
+    const bool hasStop = group->property("vxTabStop").toBool();
+    QAbstractButton *stop = group->checkedButton();
+    for (QAbstractButton *button : group->buttons()) {
+        const bool isStop =
+            hasStop && (stop ? button == stop : button->property("vxTemplateTabStop").toBool());
+        button->setFocusPolicy(isStop ? Qt::StrongFocus : Qt::ClickFocus);
+    }
 }
 
 CDialog *DialogOf(HWND hwnd) {
@@ -267,7 +465,7 @@ QWidget *MakeControl(const DialogItemTemplate &item, QWidget *parent, VxWindowIm
         }
         case BS_AUTORADIOBUTTON: {
             impl->control = VxControlKind::RadioButton;
-            auto *radio = new QRadioButton(ButtonText(item.text), parent);
+            auto *radio = new GroupRadioButton(ButtonText(item.text), parent);
             radio->setAutoExclusive(false); // groups come from the WS_GROUP runs
             return radio;
         }
@@ -304,7 +502,7 @@ QWidget *MakeControl(const DialogItemTemplate &item, QWidget *parent, VxWindowIm
             frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
             return frame;
         }
-        auto *label = new QLabel(parent);
+        auto *label = (kind == SS_ICON) ? new IconLabel(parent) : new QLabel(parent);
         if (style & SS_SUNKEN) {
             label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
             label->setLineWidth(1);
@@ -314,7 +512,7 @@ QWidget *MakeControl(const DialogItemTemplate &item, QWidget *parent, VxWindowIm
             impl->icon = item.imageId
                              ? LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(item.imageId))
                              : nullptr;
-            label->setPixmap(IconPixmap(impl->icon));
+            static_cast<IconLabel *>(label)->SetIcon(impl->icon);
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         } else if (kind == SS_BITMAP) {
             impl->control = VxControlKind::Bitmap;
@@ -419,6 +617,8 @@ bool VxCreateDialogWindow(CDialog *dialog, UINT templateId, CWnd *parent) {
                 const int frame = 2 * label->frameWidth();
                 geometry.setSize(pixmap.size() + QSize(frame, frame));
             }
+        } else {
+            geometry = FitContent(cw, craw->control, geometry);
         }
         cw->setGeometry(geometry);
         if (!(item.style & WS_VISIBLE) && (item.style & WS_CHILD))
@@ -452,8 +652,14 @@ bool VxCreateDialogWindow(CDialog *dialog, UINT templateId, CWnd *parent) {
                 if (!group) {
                     group = new QButtonGroup(w);
                     group->setExclusive(true);
+                    QObject::connect(group, &QButtonGroup::buttonToggled, group,
+                                     [group] { UpdateGroupTabStop(group); });
                 }
                 group->addButton(button);
+                if (item.style & WS_TABSTOP) {
+                    group->setProperty("vxTabStop", true);
+                    button->setProperty("vxTemplateTabStop", true);
+                }
             }
             const HWND dialogHandle = dialog->m_hWnd, controlHandle = control->m_hWnd;
             QObject::connect(button, &QAbstractButton::clicked, w, [dialogHandle, controlHandle] {
@@ -467,16 +673,43 @@ bool VxCreateDialogWindow(CDialog *dialog, UINT templateId, CWnd *parent) {
     return true;
 }
 
+QList<QImage> VxIconPictures(HICON icon) {
+    const WORD id = IconResourceId(icon);
+    return id ? PicturesOf(id) : QList<QImage>();
+}
+
+QIcon VxApplicationIcon() {
+    // The program's icon is its first icon resource, as for an executable
+    // on the original platform.
+    const ResourceModule *module = CurrentModule();
+    for (size_t i = 0; module && i < module->count; ++i) {
+        const ResourceEntry &e = module->entries[i];
+        if (e.type != RT_GROUP_ICON)
+            continue;
+        QIcon icon;
+        for (const QImage &picture : PicturesOf(e.id))
+            icon.addPixmap(QPixmap::fromImage(picture));
+        if (icon.isNull()) {
+            const QPixmap own =
+                IconPixmap(LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(e.id)));
+            if (!own.isNull())
+                icon.addPixmap(own);
+        }
+        return icon;
+    }
+    return {};
+}
+
 LRESULT VxControlDefault(VxWindowImpl *impl, UINT message, WPARAM wParam, LPARAM) {
     constexpr UINT BM_GETCHECK = 0x00F0, BM_SETCHECK = 0x00F1;
     switch (message) {
     case STM_SETICON: {
-        auto *label = qobject_cast<QLabel *>(impl->widget());
+        auto *label = dynamic_cast<IconLabel *>(impl->widget());
         if (!label || impl->control != VxControlKind::Icon)
             return 0;
         const HICON previous = impl->icon;
         impl->icon = reinterpret_cast<HICON>(wParam);
-        label->setPixmap(IconPixmap(impl->icon));
+        label->SetIcon(impl->icon);
         return LRESULT(reinterpret_cast<uintptr_t>(previous));
     }
     case BM_GETCHECK: {

@@ -7,7 +7,9 @@
 
 #include <QCursor>
 #include <QEvent>
+#include <QIcon>
 #include <QImage>
+#include <QList>
 #include <QWidget>
 
 // ---- handles ---------------------------------------------------------------------
@@ -105,6 +107,13 @@ void VxSendActivation(CWnd *wnd, bool active);
 bool VxCreateDialogWindow(CDialog *dialog, UINT templateId, CWnd *parent);
 // Default handling of messages sent to dialog controls (STM_SETICON, ...).
 LRESULT VxControlDefault(VxWindowImpl *impl, UINT message, WPARAM wParam, LPARAM lParam);
+// The smooth true-colour pictures the current resource module holds for an
+// icon loaded from it: resources of type "PNG<size>" (a PNG file of that
+// many pixels square) with the icon resource's id. Smallest first.
+QList<QImage> VxIconPictures(HICON icon);
+// The application's window icon: its first icon resource, with all of its
+// pictures; null when the module has no icon.
+QIcon VxApplicationIcon();
 
 // ---- foreign windows ------------------------------------------------------------------------
 // The size of another program's window, false when it no longer exists.
