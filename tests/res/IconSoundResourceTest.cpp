@@ -3,10 +3,13 @@
 
 #include "res/ResourceIds.h"
 
+#include <QImage>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -38,6 +41,35 @@ TEST(Icons, EachIsItsOwn32x32SixteenColourImageWithBlackUnderTheMask) {
         EXPECT_EQ(std::count(seen.begin(), seen.end(), bytes), 0)
             << "icon " << id << " repeats another";
         seen.push_back(bytes);
+    }
+}
+
+TEST(Icons, SmoothPicturesHaveTheirSizeTransparentCornersAndDetailOfTheirOwn) {
+    const struct {
+        int id, size;
+    } rows[] = {{IDI_APP, 16},         {IDI_APP, 32},           {IDI_APP, 48},
+                {IDI_APP, 64},         {IDI_APP, 128},          {IDI_APP, 256},
+                {IDI_SCREEN_KEEP, 64}, {IDI_SCREEN_BLACK, 64},  {IDI_SCREEN_WALLPAPER, 64},
+                {IDI_SOUND_OFF, 64},   {IDI_SOUND_PARTIAL, 64}, {IDI_SOUND_FULL, 64}};
+    for (const auto &r : rows) {
+        SCOPED_TRACE("icon " + std::to_string(r.id) + " at " + std::to_string(r.size));
+        const Blob b = FindBlob(("PNG" + std::to_string(r.size)).c_str(), r.id);
+        const QImage image = QImage::fromData(b.data, int(b.size), "PNG");
+        ASSERT_EQ(image.size(), QSize(r.size, r.size));
+        ASSERT_TRUE(image.hasAlphaChannel());
+        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
+        // Drawn at its size, not the 32-pixel icon enlarged: some 2 x 2
+        // blocks from the 32-pixel grid hold more than one colour.
+        int mixed = 0;
+        for (int y = 0; y + 1 < r.size; y += 2)
+            for (int x = 0; x + 1 < r.size; x += 2) {
+                const QRgb c = image.pixel(x, y);
+                mixed += image.pixel(x + 1, y) != c || image.pixel(x, y + 1) != c ||
+                         image.pixel(x + 1, y + 1) != c;
+            }
+        if (r.size > 32) {
+            EXPECT_GT(mixed, r.size / 2);
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 // driven with real mouse clicks and key presses through QTest, with the
 // settings in a private per-test profile folder.
 #include "ui/ConfigDlg.h"
+#include "platform/qt/QtFramework_p.h"
 #include "platform/qt/QtWindowImpl.h"
 #include "res/ResourceIds.h"
 #include "res/ResourceTable.h"
@@ -14,15 +15,21 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QHelpEvent>
+#include <QLabel>
 #include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QSlider>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -305,29 +312,30 @@ TEST_F(ConfigDlgTest, CancellingAfterChangingEveryControlLeavesTheFileByteIdenti
     }
 }
 
-TEST_F(ConfigDlgTest, TabFollowsTheTemplateOrder) {
-    Store({5, 5, 1, 1, 0});
+TEST_F(ConfigDlgTest, TabFollowsTheTemplateOrderAndEntersARadioGroupAtItsCheckedButton) {
+    Store({5, 5, 2, 1, 1}); // "Full" and "Wallpaper": the last buttons of their groups
     ConfigurationRun([](CConfigDlg &dlg) {
-        // One stop per tab-stop control or radio group, in template order; a
-        // radio group's stop may be any of its buttons.
-        const std::vector<std::vector<int>> order = {
-            {IDC_SPEED_SLIDER},
-            {IDOK},
-            {IDCANCEL},
-            {IDC_MISSILE_SLIDER},
-            {IDC_SOUND_OFF, IDC_SOUND_PARTIAL, IDC_SOUND_FULL},
-            {IDC_CLEAR},
-            {IDC_BLACK, IDC_WALLPAPER},
-            {IDC_ABOUT},
-            {IDC_SPEED_SLIDER}};
-        for (size_t i = 0; i < order.size(); ++i) {
+        const int order[] = {IDC_SPEED_SLIDER,   IDOK,           IDCANCEL,
+                             IDC_MISSILE_SLIDER, IDC_SOUND_FULL, IDC_CLEAR,
+                             IDC_WALLPAPER,      IDC_ABOUT,      IDC_SPEED_SLIDER};
+        const auto focused = [] {
+            CWnd *wnd = VxWndFromWidget(QApplication::focusWidget());
+            return wnd ? wnd->GetDlgCtrlID() : 0;
+        };
+        for (size_t i = 0; i < std::size(order); ++i) {
             if (i > 0)
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            CWnd *focused = VxWndFromWidget(QApplication::focusWidget());
-            const int id = focused ? focused->GetDlgCtrlID() : 0;
-            EXPECT_NE(std::find(order[i].begin(), order[i].end(), id), order[i].end())
-                << "stop " << i << " reached " << id;
+            EXPECT_EQ(focused(), order[i]) << "stop " << i;
         }
+        // Back into the group from after it, and again after the arrows
+        // moved the check: the checked button is the group's stop.
+        Key(dlg, IDC_CLEAR, Qt::Key_Backtab);
+        EXPECT_EQ(focused(), IDC_SOUND_FULL);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+        EXPECT_EQ(focused(), IDC_SOUND_PARTIAL);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        EXPECT_EQ(focused(), IDC_SOUND_PARTIAL);
         Click(dlg, IDCANCEL);
     });
 }
@@ -343,6 +351,9 @@ TEST_F(ConfigDlgTest, ArrowsMoveTrackbarsAndRadioGroupsAndEnterIsOk) {
         EXPECT_EQ(ShownIcon(dlg, IDC_SOUND_ICON), Icon(IDI_SOUND_FULL));
         Key(dlg, IDC_BLACK, Qt::Key_Down);
         EXPECT_EQ(ShownIcon(dlg, IDC_SCREEN_ICON), Icon(IDI_SCREEN_WALLPAPER));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down); // round the end
+        EXPECT_EQ(ShownIcon(dlg, IDC_SCREEN_ICON), Icon(IDI_SCREEN_BLACK));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
         // Enter is OK wherever the focus is (here on a radio button).
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     });
@@ -422,6 +433,94 @@ TEST_F(ConfigDlgTest, TooltipsFollowThePointerAsRelayedAndAClickHidesThem) {
         EXPECT_EQ(HoverTip(Widget(dlg, IDC_BLACK)), QString());
         Click(dlg, IDCANCEL);
     });
+}
+
+// What a control needs to show all of its text and its indicator, as the
+// style measures it.
+QSize Needs(QWidget *c) {
+    if (qobject_cast<QCheckBox *>(c) || qobject_cast<QRadioButton *>(c))
+        return c->sizeHint();
+    if (auto *b = qobject_cast<QPushButton *>(c))
+        return {b->fontMetrics().horizontalAdvance(b->text()) +
+                    2 * b->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b),
+                b->sizeHint().height()};
+    if (auto *g = qobject_cast<QGroupBox *>(c))
+        return {g->fontMetrics().horizontalAdvance(g->title()), g->fontMetrics().height()};
+    if (auto *l = qobject_cast<QLabel *>(c)) {
+        if (!l->pixmap().isNull())
+            return l->pixmap().deviceIndependentSize().toSize() +
+                   QSize(2 * l->frameWidth(), 2 * l->frameWidth());
+        if (l->wordWrap())
+            return {l->minimumSizeHint().width(), l->heightForWidth(l->width())};
+        return l->sizeHint();
+    }
+    if (auto *slider = qobject_cast<QSlider *>(c))
+        return {0, slider->minimumSizeHint().height()};
+    return {};
+}
+
+// Opaque pixels of `expected` that a control does not show as they are.
+int PixelsNotShown(QWidget *control, const QImage &expected) {
+    const QImage shown = control->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    int wrong = 0;
+    for (int y = 0; y < expected.height(); ++y)
+        for (int x = 0; x < expected.width(); ++x) {
+            const QRgb e = expected.pixel(x, y);
+            wrong += qAlpha(e) == 255 && (x >= shown.width() || y >= shown.height() ||
+                                          (shown.pixel(x, y) & 0xFFFFFF) != (e & 0xFFFFFF));
+        }
+    return wrong;
+}
+
+// Each control of a dialog shows all of its text and indicator inside the
+// dialog. CTest runs this at QT_SCALE_FACTOR 1.5 and 2 as well.
+void ExpectNothingClipped(QWidget *dialog) {
+    int controls = 0;
+    for (QWidget *c : dialog->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        CWnd *wnd = VxWndFromWidget(c);
+        if (!wnd || c->isHidden())
+            continue;
+        ++controls;
+        const QSize need = Needs(c);
+        EXPECT_TRUE(c->width() >= need.width() && c->height() >= need.height())
+            << dialog->windowTitle().toStdString() << ", control " << wnd->GetDlgCtrlID() << " ("
+            << c->metaObject()->className() << ") is " << c->width() << "x" << c->height()
+            << " but needs " << need.width() << "x" << need.height();
+        EXPECT_TRUE(dialog->rect().contains(c->geometry())) << wnd->GetDlgCtrlID();
+    }
+    EXPECT_GE(controls, 9);
+}
+
+TEST_F(ConfigDlgTest, NothingIsClippedAndIconsAreDrawnForTheScreensPixelDensity) {
+    const qreal ratio = qApp->devicePixelRatio();
+    SCOPED_TRACE("device pixel ratio " + std::to_string(ratio));
+    ConfigurationRun([&](CConfigDlg &dlg) {
+        ExpectNothingClipped(DialogWidget(dlg));
+        // One device pixel per pixel: the icon's own image, pixel for pixel.
+        // Two: its smooth 64-pixel picture, not the image enlarged.
+        for (int id : {IDC_SOUND_ICON, IDC_SCREEN_ICON}) {
+            const HICON icon = ShownIcon(dlg, id);
+            const QList<QImage> pictures = VxIconPictures(icon);
+            ASSERT_EQ(pictures.size(), 1) << id;
+            if (ratio == 1) {
+                EXPECT_EQ(PixelsNotShown(Widget(dlg, id), VxIconImage(icon)), 0) << id;
+            } else if (ratio == 2) {
+                EXPECT_EQ(PixelsNotShown(Widget(dlg, id), pictures[0]), 0) << id;
+            }
+        }
+        QTimer::singleShot(0, [] {
+            QWidget *about = QApplication::activeModalWidget();
+            ASSERT_NE(about, nullptr);
+            ExpectNothingClipped(about);
+            QTest::keyClick(about, Qt::Key_Escape);
+        });
+        Click(dlg, IDC_ABOUT);
+        Click(dlg, IDCANCEL);
+    });
+    // The program's icon at every size the desktop asks for.
+    const QList<QSize> sizes = VxApplicationIcon().availableSizes();
+    EXPECT_EQ(sizes,
+              (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {64, 64}, {128, 128}, {256, 256}}));
 }
 
 // Checks the About box that is up now, modal and centred over the dialog,
