@@ -39,9 +39,7 @@ class Owner {
             return;
         const QWidgetList widgets = QApplication::allWidgets();
         for (QWidget *w : widgets) {
-            const QVariant handle = w->property("vxHwnd");
             if (reinterpret_cast<quintptr>(w) == id ||
-                (handle.isValid() && handle.toULongLong() == id) ||
                 (w->internalWinId() && quintptr(w->internalWinId()) == id)) {
                 m_widget = w->window();
                 return;
