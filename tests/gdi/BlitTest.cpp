@@ -72,23 +72,6 @@ TEST(RasterOperations, AllTernaryCodesMatchTheTruthTableAtEveryDepth) {
     }
 }
 
-TEST(RasterOperations, BlacknessClearsAScreenSizedSurfaceAtEveryDepth) {
-    for (int bpp : {32, 8}) {
-        DisplayDepth depth(bpp);
-        Surface s(1920, 1080, bpp);
-        std::mt19937 rng(1);
-        FillRandom(s.bitmap, rng);
-        ASSERT_TRUE(PatBlt(s.dc, 0, 0, 1920, 1080, BLACKNESS));
-        VxBitmapView v{};
-        VxGetBitmapView(s.bitmap, &v);
-        size_t nonZero = 0;
-        for (int y = 0; y < v.height; ++y)
-            for (int x = 0; x < v.width * v.bitsPixel / 8; ++x)
-                nonZero += v.pixels[size_t(y) * size_t(v.stride) + size_t(x)] != 0;
-        EXPECT_EQ(nonZero, 0u) << "depth " << bpp;
-    }
-}
-
 TEST(RasterOperations, PatBltKeepsTheTopByteZeroAndCoversNegativeExtents) {
     Surface s(16, 1, 32);
     PatBlt(s.dc, 0, 0, 16, 1, WHITENESS);
@@ -234,21 +217,6 @@ TEST(Stretching, EveryEnlargementIsCentreSampling) {
                 ASSERT_EQ(got[size_t(i)], uint32_t(want)) << s << "->" << d << " at " << i;
             }
         }
-}
-
-TEST(Stretching, ScreenSizedSurfaceIntoAWindowSizedOne) {
-    // 6x6 blocks of one colour each shrink to one pixel each; the default
-    // mode ANDs identical values, so every block keeps its colour exactly.
-    Surface screen(1920, 1080, 32), window(320, 180, 32);
-    EXPECT_EQ(GetStretchBltMode(window.dc), BLACKONWHITE);
-    auto colour = [](int bx, int by) { return uint32_t(bx * 0x010203 + by * 0x030201) & 0xFFFFFF; };
-    for (int y = 0; y < 1080; ++y)
-        for (int x = 0; x < 1920; ++x)
-            Write(screen.bitmap, x, y, colour(x / 6, y / 6));
-    ASSERT_TRUE(StretchBlt(window.dc, 0, 0, 320, 180, screen.dc, 0, 0, 1920, 1080, SRCCOPY));
-    for (int y = 0; y < 180; ++y)
-        for (int x = 0; x < 320; ++x)
-            ASSERT_EQ(Read(window.bitmap, x, y), colour(x, y)) << x << "," << y;
 }
 
 TEST(Stretching, MirroredAndClippedDestinations) {

@@ -209,54 +209,6 @@ TEST_F(PaletteBitmap, FailuresShowTheirMessageOnlyOnThePalettePath) {
     }
 }
 
-TEST_F(PaletteBitmap, PlainPathMakesADisplayBitmapWithoutPalette) {
-    MessageRecorder messages;
-    CPaletteBitmap bitmap;
-    ASSERT_TRUE(bitmap.LoadBitmap(MAKEINTRESOURCE(kSprite), FALSE, nullptr));
-    EXPECT_EQ(bitmap.GetPalette(), nullptr);
-    EXPECT_EQ(bitmap.m_hDib, nullptr);
-    EXPECT_EQ(bitmap.m_hBitmap, nullptr) << "the plain path stores no m_hBitmap";
-    BITMAP bm{};
-    ASSERT_EQ(bitmap.GetObject(sizeof bm, &bm), int(sizeof bm));
-    EXPECT_EQ(bm.bmBitsPixel, 32);
-    ASSERT_EQ(bm.bmWidth * 100 + bm.bmHeight, 23 * 100 + 9);
-    const DibLayout layout = SpriteLayout();
-    for (int y = 0; y < 9; ++y)
-        for (int x = 0; x < 23; ++x)
-            ASSERT_EQ(VxPixelColour(bitmap, x, y), Ref(RgbOfQuad(layout.table[layout.pixel(x, y)])))
-                << x << "," << y;
-}
-
-TEST_F(PaletteBitmap, FileLoadsGiveDibSectionsByNameAndNoPalette) {
-    DibLayout eight = Indexed(8), rgb;
-    eight.width = rgb.width = 5;
-    rgb.bitCount = 24;
-    rgb.pixel = [](int x, int y) { return uint32_t(0x102030 * (x + 1) + y); };
-    for (const DibLayout &layout : {eight, rgb}) {
-        const int bpp = layout.bitCount;
-        const Bytes file = BitmapFile(layout);
-        const std::string path = TempFile(file);
-        MessageRecorder messages;
-        CPaletteBitmap bitmap;
-        ASSERT_TRUE(bitmap.LoadFromFile(path.c_str())) << bpp;
-        unlink(path.c_str());
-        EXPECT_TRUE(messages.texts.empty()) << bpp;
-        EXPECT_EQ(bitmap.GetPalette(), nullptr) << bpp;
-        EXPECT_STREQ(bitmap.m_szFileName, path.c_str()) << bpp;
-        EXPECT_EQ(GlobalSize(bitmap.m_hDib), file.size()) << bpp;
-        BITMAP bm{};
-        bitmap.GetObject(sizeof bm, &bm);
-        EXPECT_NE(bm.bmBits, nullptr) << bpp << " bpp: a DIB section";
-        for (int y = 0; y < layout.height; ++y)
-            for (int x = 0; x < layout.width; ++x) {
-                const uint32_t v = layout.pixel(x, y);
-                ASSERT_EQ(VxPixelColour(bitmap, x, y),
-                          Ref(bpp == 24 ? v : RgbOfQuad(layout.table[v])))
-                    << bpp << " bpp at " << x << "," << y;
-            }
-    }
-}
-
 TEST_F(PaletteBitmap, BadFileLoadsFailQuietly) {
     Bytes cut = BitmapFile(DibLayout{});
     cut.resize(cut.size() - 3);
@@ -299,16 +251,6 @@ TEST_F(PaletteBitmap, EveryResourceIsReleasedOnce) {
     EXPECT_FALSE(VxIsLiveObject(palette));
     EXPECT_FALSE(VxIsLiveObject(device));
     EXPECT_EQ(GlobalSize(dib), 0u) << "the DIB memory was freed";
-    {
-        CPaletteBitmap mask, surface;
-        ASSERT_TRUE(mask.CreateBitmap(8, 8, 1, 1, nullptr));
-        CDC screen;
-        screen.CreateDC("DISPLAY", nullptr, nullptr, nullptr);
-        ASSERT_TRUE(surface.CreateCompatibleBitmap(&screen, 64, 32));
-        EXPECT_EQ(VxLiveObjectCount(), before + 3);
-        EXPECT_EQ(mask.m_hDib, nullptr);
-        EXPECT_EQ(mask.m_hPalette, nullptr);
-    }
     EXPECT_EQ(VxLiveObjectCount(), before);
 }
 
