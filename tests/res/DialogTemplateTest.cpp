@@ -21,32 +21,6 @@ const DialogTemplate *Dialog(int id) {
     return reinterpret_cast<const DialogTemplate *>(b.data);
 }
 
-TEST(DialogTemplates, FrameOfEachDialog) {
-    const struct Row {
-        int id;
-        DWORD style;
-        short x, y, cx, cy;
-        const char *caption;
-        size_t controls;
-    } rows[] = {
-        {IDD_ABOUTBOX, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 34, 22, 268,
-         158, "About...", 9},
-        {IDD_CONFIG, WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
-         0, 0, 200, 198, "Vantorix Screen Saver Configuration", 24},
-        {IDD_SPLASH, 0x800000C0, 0, 0, 248, 139, nullptr, 1},
-    };
-    for (const Row &r : rows) {
-        const DialogTemplate *d = Dialog(r.id);
-        ASSERT_NE(d, nullptr) << "dialog " << r.id;
-        EXPECT_EQ((std::vector<long>{long(d->style), d->x, d->y, d->cx, d->cy, d->pointSize,
-                                     long(d->count)}),
-                  (std::vector<long>{long(r.style), r.x, r.y, r.cx, r.cy, 8, long(r.controls)}))
-            << "dialog " << r.id << ": style, position, size, point size, controls";
-        EXPECT_STREQ(d->caption && *d->caption ? d->caption : nullptr, r.caption) << r.id;
-        EXPECT_STREQ(d->fontName, "MS Sans Serif") << "dialog " << r.id;
-    }
-}
-
 TEST(DialogTemplates, ControlsAreWellFormed) {
     for (int id : {IDD_ABOUTBOX, IDD_CONFIG, IDD_SPLASH}) {
         const DialogTemplate *d = Dialog(id);
@@ -80,36 +54,6 @@ TEST(DialogTemplates, ControlsAreWellFormed) {
             }
         }
         EXPECT_EQ(defaults, id == IDD_SPLASH ? 0 : 1) << "dialog " << id;
-    }
-}
-
-TEST(DialogTemplates, ConfigurationControlsTheDialogAddresses) {
-    // The radio buttons and OK are checked with their groups and defaults.
-    const struct Row {
-        int id;
-        DialogControlClass cls;
-        DWORD kind; // low style bits
-        WORD image;
-    } rows[] = {
-        {IDC_SPEED_SLIDER, DialogControlClass::Trackbar, TBS_TOP | TBS_NOTICKS, 0},
-        {IDC_MISSILE_SLIDER, DialogControlClass::Trackbar, TBS_TOP | TBS_NOTICKS, 0},
-        {IDC_CLEAR, DialogControlClass::Button, BS_AUTOCHECKBOX, 0},
-        {IDC_ABOUT, DialogControlClass::Button, BS_PUSHBUTTON, 0},
-        {IDCANCEL, DialogControlClass::Button, BS_PUSHBUTTON, 0},
-        {IDC_SOUND_ICON, DialogControlClass::Static, SS_ICON | SS_REALSIZEIMAGE, IDI_SOUND_OFF},
-        {IDC_SCREEN_ICON, DialogControlClass::Static, SS_ICON, IDI_SCREEN_KEEP},
-    };
-    const DialogTemplate *d = Dialog(IDD_CONFIG);
-    ASSERT_NE(d, nullptr);
-    for (const Row &r : rows) {
-        const DialogItemTemplate *found = nullptr;
-        for (size_t i = 0; i < d->count; ++i)
-            if (d->items[i].id == r.id)
-                found = &d->items[i];
-        ASSERT_NE(found, nullptr) << "control " << r.id;
-        EXPECT_TRUE(found->cls == r.cls && (found->style & 0xFFFF) == r.kind &&
-                    found->imageId == r.image)
-            << "control " << r.id << ": class, style or image";
     }
 }
 
@@ -153,14 +97,6 @@ TEST(DialogTemplates, AboutLinesFitTheirBoxes) {
         EXPECT_LE(int(len) * 4, c.cx) << "About line " << i + 1 << " \"" << c.text << "\"";
     }
     EXPECT_EQ(lines, 6);
-}
-
-TEST(DialogTemplates, SplashShowsTheTitleCard) {
-    const DialogTemplate *d = Dialog(IDD_SPLASH);
-    ASSERT_NE(d, nullptr);
-    const DialogItemTemplate &c = d->items[0];
-    EXPECT_EQ((std::vector<long>{c.id, long(c.style), c.imageId, c.x, c.y, c.cx, c.cy}),
-              (std::vector<long>{IDC_STATIC, 0x5000100E, IDB_SPLASH, 3, 2, 241, 134}));
 }
 
 } // namespace

@@ -1,5 +1,4 @@
-// The resource table holds every resource the saver names, once, with the
-// texts its users show.
+// The resource table holds every resource the saver names, once.
 #include "ResourceView.h"
 
 #include "platform/afx/Resources.h"
@@ -62,31 +61,6 @@ TEST(ResourceTable, HoldsEveryResourceTheSaverNamesOnceAndNothingElse) {
     EXPECT_FALSE(FindBlob(RT_BITMAP, IDW_EXPLOSION));
     EXPECT_FALSE(FindBlob(RT_GROUP_ICON, IDC_INVISIBLE_CURSOR));
     EXPECT_TRUE(FindBlob("wave", IDW_FLYBY_1));
-}
-
-TEST(ResourceTable, StringsReadExactly) {
-    const struct {
-        int id;
-        std::string text;
-    } rows[] = {
-        {IDS_DESCRIPTION, "Vantorix"},
-        {IDS_ABOUTBOX, "&About Vantorix Saver..."},
-        {IDS_COLOR_MESSAGE,
-         "The Vantorix screen saver requires 256 or more colors.  Please set your display "
-         "settings for 8-bit color or greater to use this screen saver.\n\nThank you."},
-        {IDS_COLOR_CAPTION, "Quorvane Vantorix Screen Saver"},
-    };
-    HINSTANCE module = VxModuleHandle(&g_vantorixResources);
-    for (const auto &r : rows) {
-        char buffer[256];
-        EXPECT_EQ(LoadStringA(module, UINT(r.id), buffer, int(sizeof buffer)), int(r.text.size()))
-            << "string " << r.id;
-        EXPECT_EQ(buffer, r.text) << "string " << r.id;
-        // The stored size excludes the terminator, which must be there.
-        const Blob b = FindBlob(RT_STRING, r.id);
-        ASSERT_TRUE(b) << "string " << r.id;
-        EXPECT_EQ(b.data[b.size], '\0') << "string " << r.id;
-    }
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 #include "platform/afx/Resources.h"
 #include "res/ResourceTable.h"
 
+#include <cstring>
+
 Blob FindBlob(const char *type, int id) {
     HINSTANCE module = VxModuleHandle(&g_vantorixResources);
     HRSRC r = FindResourceA(module, MAKEINTRESOURCEA(WORD(id)), type);
@@ -74,29 +76,15 @@ IconView ParseIcon(Blob b) {
 
 WaveView ParseWave(Blob b) {
     WaveView w;
-    auto id = [&](size_t at) {
-        return std::string(reinterpret_cast<const char *>(b.data + at), 4);
-    };
-    if (!b || b.size < 12 || id(0) != "RIFF" || id(8) != "WAVE")
+    if (!b || b.size < 12 || std::memcmp(b.data, "RIFF", 4) != 0)
         return w;
-    w.riffSize = Le(b.data + 4);
     for (size_t pos = 12; pos + 8 <= b.size;) {
         const uint32_t size = Le(b.data + pos + 4);
-        const uint8_t *body = b.data + pos + 8;
         if (pos + 8 + size > b.size)
-            return w;
-        w.chunks.push_back(id(pos));
-        if (w.chunks.back() == "fmt " && size >= 16) {
-            w.formatTag = Le(body, 2), w.channels = Le(body + 2, 2), w.rate = Le(body + 4);
-            w.byteRate = Le(body + 8), w.blockAlign = Le(body + 12, 2);
-            w.bitsPerSample = Le(body + 14, 2);
-        } else if (w.chunks.back() == "fact" && size >= 4) {
-            w.factSamples = Le(body);
-        } else if (w.chunks.back() == "data") {
-            w.samples = body, w.sampleCount = size;
-        }
+            break;
+        if (std::memcmp(b.data + pos, "data", 4) == 0)
+            w.samples = b.data + pos + 8, w.sampleCount = size;
         pos += 8 + size + (size & 1);
     }
-    w.ok = true;
     return w;
 }

@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 struct Blob {
@@ -57,12 +56,8 @@ struct IconView {
 };
 IconView ParseIcon(Blob b);
 
-// A RIFF wave file: its chunks in order and the format fields.
+// The samples of a RIFF wave file's data chunk.
 struct WaveView {
-    bool ok = false;
-    std::vector<std::string> chunks; // chunk ids in file order
-    uint32_t formatTag = 0, channels = 0, blockAlign = 0, bitsPerSample = 0;
-    uint32_t rate = 0, byteRate = 0, factSamples = 0, riffSize = 0;
     const uint8_t *samples = nullptr;
     size_t sampleCount = 0;
 };
