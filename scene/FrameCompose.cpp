@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr int kShadowDx = 75;
-constexpr int kShadowDy = 200;
 constexpr int kLastExplosionFrame = 7;
 
 const JetSprite kNoSprite{};
@@ -49,10 +47,10 @@ void CSceneWnd::ComposeFrame() {
         return;
     const JetSprite &row = m_nKind >= 0 && m_nKind < 16 ? m_jets[m_nKind] : kNoSprite;
 
-    // 1. The scene palette, from row 0's jet.
+    // The scene palette, from row 0's jet.
     m_pScenePalette = m_jets[0].pJet != nullptr ? m_jets[0].pJet->GetPalette() : nullptr;
 
-    // 2. The window's DC, with the scene palette in the background.
+    // The window's DC, with the scene palette in the background.
     CDC *window = GetDC();
     if (window == nullptr)
         return; // no window to draw to
@@ -63,7 +61,7 @@ void CSceneWnd::ComposeFrame() {
         window->RealizePalette();
     }
 
-    // 3. Background, sprite and work contexts.
+    // Background, sprite and work contexts.
     CDC background;
     background.CreateCompatibleDC(window);
     CBitmap *oldBackground = background.SelectObject(m_pBackground);
@@ -73,7 +71,7 @@ void CSceneWnd::ComposeFrame() {
     work.CreateCompatibleDC(window);
     CBitmap *oldWork = work.SelectObject(m_pWork);
 
-    // 4. Start from the background. The first frame copies all of it; after
+    // Start from the background. The first frame copies all of it; after
     // that the work surface differs from the background only where the last
     // frame drew, so restoring those areas gives the same frame for a
     // fraction of the copying.
@@ -87,32 +85,31 @@ void CSceneWnd::ComposeFrame() {
                             r.top, SRCCOPY);
     }
 
-    // 5. The jet rectangle; its image goes into the sprite context.
+    // The jet rectangle; its image goes into the sprite context.
     RECT jet;
     SetRect(&jet, m_x, m_y, m_x + row.cxJet, m_y + row.cyJet);
     const bool jetDrawable = Drawable(row.pJet, row.cxJet, row.cyJet);
     CBitmap *oldSprite = jetDrawable ? sprite.SelectObject(row.pJet) : nullptr;
 
-    // 6. Explosion frames 1 to 7; frame 0 is never shown.
+    // Explosion frames 1 to 7; frame 0 is never shown.
     RECT explosion;
     SetRect(&explosion, 0, 0, 0, 0);
     if (m_nExplosionFrame > 0)
         explosion =
             DrawExplosion(window, &work, &background, m_nExplosionFrame == kLastExplosionFrame);
 
-    // 7. The shadow, over the explosion.
+    // The shadow, over the explosion.
     RECT shadow = DrawShadow(window, &work);
 
-    // 8. The jet, over everything.
+    // The jet, over everything.
     if (jetDrawable)
         DrawImage(&work, m_x, m_y, row.cxJet, row.cyJet, &sprite, row.pJetMask, window);
 
-    // 9.
     if (jetDrawable)
         sprite.SelectObject(oldSprite);
     sprite.DeleteDC();
 
-    // 10. What changed: this frame's and the last frame's jet and shadow, and
+    // What changed: this frame's and the last frame's jet and shadow, and
     // the explosion.
     RECT dirty;
     CopyRect(&dirty, &jet);
@@ -120,7 +117,7 @@ void CSceneWnd::ComposeFrame() {
         if (!IsRectEmpty(r))
             UnionRect(&dirty, &dirty, r);
 
-    // 11. To the window: the whole screen on the process's first full-screen
+    // To the window: the whole screen on the process's first full-screen
     // frame, then only what changed; scaled when the window is another size.
     if (m_cxClient == m_cxScreen && m_cyClient == m_cyScreen) {
         if (s_bFirstFrame) {
@@ -135,18 +132,16 @@ void CSceneWnd::ComposeFrame() {
                            SRCCOPY);
     }
 
-    // 12.
     if (paletteSelected)
         window->SelectPalette(oldPalette, FALSE);
 
-    // 13.
     work.SelectObject(oldWork);
     work.DeleteDC();
     background.SelectObject(oldBackground);
     background.DeleteDC();
     ReleaseDC(window);
 
-    // 14. Remember this frame for the next one's dirty rectangle, and what it
+    // Remember this frame for the next one's dirty rectangle, and what it
     // drew over the background in the work surface.
     m_rcPrevJet = jet;
     m_rcPrevShadow = shadow;
@@ -159,7 +154,7 @@ void CSceneWnd::ComposeFrame() {
 RECT CSceneWnd::DrawShadow(CDC *window, CDC *work) {
     const JetSprite &row = m_nKind >= 0 && m_nKind < 16 ? m_jets[m_nKind] : kNoSprite;
 
-    // 2. Offset from the jet, the same for every row.
+    // Offset from the jet, the same for every row.
     const int sx = m_x + kShadowDx, sy = m_y + kShadowDy;
     RECT rect;
     SetRect(&rect, sx, sy, sx + row.cxShadow, sy + row.cyShadow);
@@ -177,7 +172,7 @@ RECT CSceneWnd::DrawShadow(CDC *window, CDC *work) {
 }
 
 RECT CSceneWnd::DrawExplosion(CDC *window, CDC *work, CDC *background, BOOL last) {
-    // 1.
+    // The frame showing now; before the first and after the last there is none.
     const int f = m_nExplosionFrame;
     const ExplosionFrame none{};
     const ExplosionFrame &frame = f >= 0 && f < 8 ? m_explosion[f] : none;
@@ -186,12 +181,11 @@ RECT CSceneWnd::DrawExplosion(CDC *window, CDC *work, CDC *background, BOOL last
     if (!Drawable(frame.pBitmap, frame.cx, frame.cy))
         return rect;
 
-    // 2.
     CDC frameDC;
     frameDC.CreateCompatibleDC(window);
     CBitmap *oldFrame = frameDC.SelectObject(frame.pBitmap);
 
-    // 3. The last frame, the scorch mark, also goes into the background and
+    // The last frame, the scorch mark, also goes into the background and
     // stays there. Only a masked frame is burned in: an opaque one would
     // stamp its key-coloured square into every later frame.
     if (frame.pMask != nullptr && frame.pMask->GetSafeHandle() != nullptr) {
@@ -204,7 +198,6 @@ RECT CSceneWnd::DrawExplosion(CDC *window, CDC *work, CDC *background, BOOL last
         work->BitBlt(m_xExplosion, m_yExplosion, frame.cx, frame.cy, &frameDC, 0, 0, SRCCOPY);
     }
 
-    // 4.
     frameDC.SelectObject(oldFrame);
     frameDC.DeleteDC();
     return rect;

@@ -28,10 +28,10 @@ int CSceneWnd::ClimbSpeed() {
 }
 
 void CSceneWnd::SpawnPass() {
-    // 1. The previous kind: -1 before the first pass, 14 after a missile run.
+    // The previous kind: -1 before the first pass, 14 after a missile run.
     const int previous = m_nKind;
 
-    // 2. Per-pass state.
+    // Per-pass state.
     m_nExplosionFrame = -1;
     m_bArmed = FALSE;
     m_bMissileRun = FALSE;
@@ -40,13 +40,13 @@ void CSceneWnd::SpawnPass() {
     SetRect(&m_rcPrevJet, 0, 0, 0, 0);
     SetRect(&m_rcPrevShadow, 0, 0, 0, 0);
 
-    // 3. A kind other than the previous one.
+    // A kind other than the previous one.
     int kind;
     do {
         kind = SceneRand() % kKinds;
     } while (kind == previous);
 
-    // 4. The missile roll; the second draw is taken only after a first success.
+    // The missile roll; the second draw is taken only after a first success.
     const int r1 = SceneRand() % 100 + 1;
     if (r1 < 10 * m_nReliability) {
         const int r2 = SceneRand() % 100 + 1;
@@ -56,10 +56,9 @@ void CSceneWnd::SpawnPass() {
         }
     }
 
-    // 5.
     m_nKind = kind;
 
-    // 6. Entry point and velocity; each row's draws left to right.
+    // Entry point and velocity; each row's draws left to right.
     const int W = m_cxScreen, H = m_cyScreen;
     const int w = m_jets[kind].cxJet, h = m_jets[kind].cyJet;
     switch (kind) {
@@ -95,7 +94,7 @@ void CSceneWnd::SpawnPass() {
         break;
     }
 
-    // 7. Trigger height of a missile run: 150 pixels above the client bottom
+    // Trigger height of a missile run: 150 pixels above the client bottom
     // to 650 below it.
     if (m_bArmed) {
         RECT client{};
@@ -103,16 +102,15 @@ void CSceneWnd::SpawnPass() {
         m_yTrigger = client.bottom - 150 + DrawMod(801);
     }
 
-    // 8.
+    // A new pass has nothing of a last frame to erase.
     SetRect(&m_rcPrevJet, 0, 0, 0, 0);
     SetRect(&m_rcPrevShadow, 0, 0, 0, 0);
 
-    // 9.
     MeasureClient();
 
-    // 10. Counted before the sound request, which looks at the count.
+    // Counted before the sound request, which looks at the count.
     m_nPassCount += 1;
 
-    // 11. One of the three fly-by sounds.
+    // One of the three fly-by sounds.
     PlayEffect(kPassSoundFirst + DrawMod(kPassSounds), TRUE);
 }

@@ -76,25 +76,25 @@ BOOL DrawWallpaper(CDC *reference, CDC *backgroundDC, int cxScreen, int cyScreen
 } // namespace
 
 void CSceneWnd::PrepareBackground() {
-    // 1. The screen's DC is the model for both surfaces.
+    // The screen's DC is the model for both surfaces.
     CWnd *desktop = CWnd::GetDesktopWindow();
     CDC *reference = desktop->GetDC();
     if (reference == nullptr)
         return; // no screen: the scene stays without surfaces and draws nothing
 
-    // 2. Background and work surfaces, screen-sized and in display format.
+    // Background and work surfaces, screen-sized and in display format.
     m_pBackground = new CPaletteBitmap;
     m_pBackground->CreateCompatibleBitmap(reference, m_cxScreen, m_cyScreen);
     m_pWork = new CPaletteBitmap;
     m_pWork->CreateCompatibleBitmap(reference, m_cxScreen, m_cyScreen);
 
-    // 3.
+    // The background receives the snapshot, the wallpaper or black.
     CDC backgroundDC;
     backgroundDC.CreateCompatibleDC(reference);
     CBitmap *oldBitmap = backgroundDC.SelectObject(m_pBackground);
 
     if (m_nClearScreen == 0) {
-        // 4. A copy of the screen as it is now, before the saver's window
+        // A copy of the screen as it is now, before the saver's window
         // covers it.
         CPalette *oldPalette = nullptr;
         if (m_pScenePalette != nullptr)
@@ -103,7 +103,7 @@ void CSceneWnd::PrepareBackground() {
         if (m_pScenePalette != nullptr)
             backgroundDC.SelectPalette(oldPalette, FALSE);
     } else {
-        // 5. The wallpaper when asked for and showable; black otherwise.
+        // The wallpaper when asked for and showable; black otherwise.
         BOOL wallpaperDrawn = FALSE;
         if (m_nWallpaper != 0)
             wallpaperDrawn = DrawWallpaper(reference, &backgroundDC, m_cxScreen, m_cyScreen);
@@ -111,7 +111,6 @@ void CSceneWnd::PrepareBackground() {
             backgroundDC.PatBlt(0, 0, m_cxScreen, m_cyScreen, BLACKNESS);
     }
 
-    // 6.
     backgroundDC.SelectObject(oldBitmap);
     backgroundDC.DeleteDC();
     desktop->ReleaseDC(reference);

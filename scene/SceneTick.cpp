@@ -9,34 +9,30 @@ constexpr int kDriftFromRow = 11;
 constexpr int kDrift = 30;
 constexpr int kExplosionFrameCount = 8;
 constexpr int kExplosionSound = 170;
-constexpr int kShadowDx = 75;
-constexpr int kShadowDy = 200;
 
 } // namespace
 
 void CSceneWnd::MeasureClient() {
-    // 1. Once per scene.
+    // Once per scene.
     if (m_cxClient != -1)
         return;
-    // 2.
     RECT client{};
     GetClientRect(&client);
     m_cxClient = client.right - client.left;
     m_cyClient = client.bottom - client.top;
-    // 3. Only a window covering the screen shows the scene.
+    // Only a window covering the screen shows the scene.
     if (m_cxClient == m_cxScreen && m_cyClient == m_cyScreen)
         m_bIconMode = FALSE;
 }
 
 void CSceneWnd::Tick() {
-    // 1. Nothing moves during the pause between passes.
+    // Nothing moves during the pause between passes.
     if (m_bBetweenPasses)
         return;
 
-    // 2.
     MeasureClient();
 
-    // 3. The preview shows its icon instead of the scene. A scene without a
+    // The preview shows its icon instead of the scene. A scene without a
     // catalogue or surfaces (the preview's, which loads nothing) never spawns
     // or composes, whatever order paint and timer messages arrive in.
     if (m_bIconShown)
@@ -44,21 +40,21 @@ void CSceneWnd::Tick() {
     if (m_jets[0].pJet == nullptr || m_pBackground == nullptr || m_pWork == nullptr)
         return;
 
-    // 4. The first pass of the scene.
+    // The first pass of the scene.
     if (m_nKind == -1)
         SpawnPass();
 
-    // 5. Move.
+    // Move.
     m_x += m_dx;
     m_y += m_dy;
 
-    // 6. Missile trigger.
+    // Missile trigger.
     if (m_bArmed && m_y < m_yTrigger) {
         m_bMissileRun = TRUE;
         m_bArmed = FALSE;
     }
 
-    // 7. The manoeuvre: one sprite row per tick up to the last, a drift to the
+    // The manoeuvre: one sprite row per tick up to the last, a drift to the
     // right in its second half, the explosion counter, and the explosion once
     // the last row is reached.
     if (m_bMissileRun) {
@@ -80,10 +76,9 @@ void CSceneWnd::Tick() {
         }
     }
 
-    // 8.
     ComposeFrame();
 
-    // 9. Off-screen tests, in screen pixels, against the row now flying.
+    // Off-screen tests, in screen pixels, against the row now flying.
     // No pass leaves through the bottom edge, so the screen height plays no part.
     const int W = m_cxScreen;
     const bool validRow = m_nKind >= 0 && m_nKind < 16;
@@ -123,7 +118,7 @@ void CSceneWnd::Tick() {
         }
     }
 
-    // 10. The pass is over: pause, then the window side spawns the next one.
+    // The pass is over: pause, then the window side spawns the next one.
     if (jetGone && shadowGone && m_nExplosionFrame == -1) {
         SetTimer(kPauseTimer, kPauseMs, nullptr);
         m_bBetweenPasses = TRUE;

@@ -59,6 +59,9 @@ class CSceneWnd : public CWnd {
     static constexpr UINT_PTR kTickTimer = 1;
     static constexpr UINT_PTR kPauseTimer = 2;
     static constexpr UINT kPauseMs = 2000;
+    // Where a jet's shadow falls, from the jet's top left corner; the same for every row.
+    static constexpr int kShadowDx = 75;
+    static constexpr int kShadowDy = 200;
 
   protected:
     void OnTimer(UINT_PTR id);

@@ -89,15 +89,15 @@ CPaletteBitmap *MakeMask(CPaletteBitmap *image, int cx, int cy, COLORREF key,
 } // namespace
 
 void CSceneWnd::LoadSprites() {
-    // 1. One catalogue per process.
+    // One catalogue per process.
     if (s_bSpritesLoaded)
         return;
 
-    // 2. Screen size.
+    // Screen size.
     m_cxScreen = GetSystemMetrics(SM_CXSCREEN);
     m_cyScreen = GetSystemMetrics(SM_CYSCREEN);
 
-    // 3. Colour depth of the display.
+    // Colour depth of the display.
     CWnd *desktop = CWnd::GetDesktopWindow();
     CDC *reference = desktop->GetDC();
     if (reference != nullptr) {
@@ -105,19 +105,19 @@ void CSceneWnd::LoadSprites() {
         desktop->ReleaseDC(reference);
     }
 
-    // 4. Palette device and key colour.
+    // Palette device and key colour.
     m_bPaletteDevice = m_nBitsPixel == 8;
     m_crKey = kKeyColour;
     if (m_bPaletteDevice)
         m_crKey = kKeyColourOnPalette;
 
-    // 5. Jet and shadow rows: the five pass kinds, then the manoeuvre frames.
+    // Jet and shadow rows: the five pass kinds, then the manoeuvre frames.
     for (int row = 0; row < kFlyingRows; ++row)
         LoadJetSprite(row);
     for (int row = kFlyingRows; row < kFlyingRows + kManoeuvreRows; ++row)
         LoadJetSprite(row);
 
-    // 6. Explosion frames. A frame that fails to load is not reported; it
+    // Explosion frames. A frame that fails to load is not reported; it
     // keeps a zero size and is never drawn.
     for (int frame = 0; frame < kExplosionFrames; ++frame) {
         ExplosionFrame &f = m_explosion[frame];
@@ -128,11 +128,11 @@ void CSceneWnd::LoadSprites() {
         BuildExplosionMask(frame);
     }
 
-    // 7. The scene palette: row 0's, which every sprite shares.
+    // The scene palette: row 0's, which every sprite shares.
     if (m_bPaletteDevice)
         m_pScenePalette = m_jets[0].pJet != nullptr ? m_jets[0].pJet->GetPalette() : nullptr;
 
-    // 8.
+    // Later scenes of this process reuse what was loaded.
     s_bSpritesLoaded = TRUE;
 }
 
