@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cmath>
 
 using namespace scenetest;
 
@@ -15,6 +14,14 @@ namespace {
 void EndPassLikeTheTick(CSceneWnd *s) {
     if (s->m_bArmed)
         s->m_nKind = 14;
+}
+
+// The missile rolls a first pass of this seed would make (r1, r2).
+std::pair<int, int> Rolls(unsigned seed) {
+    SceneSrand(seed);
+    SceneRand(); // the kind
+    const int r1 = SceneRand() % 100 + 1;
+    return {r1, SceneRand() % 100 + 1};
 }
 
 } // namespace
@@ -28,7 +35,8 @@ TEST(PassSpawn, KnownSeedsGiveKnownPasses) {
         const char *label;
         unsigned seed;
         int reliability;
-        std::vector<Pass> passes;
+        std::vector<Pass> passes; // sound 0: none heard
+        int sound = 2;
     };
     const Case cases[] = {
         {"seed 1, no missiles",
@@ -40,6 +48,13 @@ TEST(PassSpawn, KnownSeedsGiveKnownPasses) {
           {1, 0, -275, 562, 52, 0, -1, 3000},
           {4, 0, 153, 768, 0, -53, -1, 3001},
           {1, 0, -275, 372, 54, 0, -1, 3002}}},
+        {"seed 1, Partial sound: only the first pass is heard",
+         1,
+         0,
+         {{1, 0, -275, 75, 56, 0, -1, 3002},
+          {4, 0, 483, 768, 0, -63, -1, 0},
+          {0, 0, 1024, 521, -55, 0, -1, 0}},
+         1},
         {"seed 1, missile frequency 10",
          1,
          10,
@@ -61,37 +76,47 @@ TEST(PassSpawn, KnownSeedsGiveKnownPasses) {
         SceneSetup setup;
         setup.seed = c.seed;
         setup.reliability = c.reliability;
+        setup.sound = c.sound;
         SceneHarness h(setup);
         CSceneWnd *s = h.scene();
         for (size_t i = 0; i < c.passes.size(); ++i) {
+            const size_t heard = h.played.size();
             s->SpawnPass();
-            ASSERT_EQ(h.played.size(), i + 1) << c.label << ": one sound per pass";
+            ASSERT_LE(h.played.size(), heard + 1) << c.label << ": one sound at most per pass";
+            const int sound = h.played.size() > heard ? h.played.back() : 0;
             const Pass got{s->m_nKind, s->m_bArmed, s->m_x,        s->m_y,
-                           s->m_dx,    s->m_dy,     s->m_yTrigger, h.played.back()};
+                           s->m_dx,    s->m_dy,     s->m_yTrigger, sound};
             EXPECT_EQ(got, c.passes[i]) << c.label << ", pass " << i + 1;
             EndPassLikeTheTick(s);
         }
     }
 }
 
-TEST(PassSpawn, MissileOddsFollowTheFrequency) {
-    // 0.6 x (10 R - 1) / 100, and never a missile for R <= 0.
-    const int spawns = 20000;
-    for (int reliability : {-3, 0, 1, 5, 10}) {
-        SceneSetup setup;
-        setup.seed = 12345;
-        setup.reliability = reliability;
-        setup.sound = 0;
-        SceneHarness h(setup);
-        int missiles = 0;
-        for (int i = 0; i < spawns; ++i) {
-            h.scene()->SpawnPass();
-            missiles += h.scene()->m_bArmed;
-            EndPassLikeTheTick(h.scene());
-        }
-        const double p = reliability <= 0 ? 0.0 : 0.6 * (10 * reliability - 1) / 100;
-        const double sigma = std::sqrt(p * (1 - p) / spawns);
-        EXPECT_NEAR(double(missiles) / spawns, p, 5 * sigma) << "frequency " << reliability;
+TEST(PassSpawn, MissileRollsAtTheirBoundaries) {
+    // A first pass draws its kind, then r1 in 1..100 (a missile run needs
+    // r1 < 10 x frequency) and, only after that, r2 in 1..100 (it needs
+    // r2 > 40). Each row's seed is found to put the rolls exactly there.
+    const struct {
+        int reliability, r1, r2;
+        bool armed;
+    } rows[] = {{1, 9, 41, true},      {1, 10, 100, false}, {5, 49, 41, true},
+                {5, 50, 100, false},   {10, 99, 41, true},  {10, 99, 40, false},
+                {10, 100, 100, false}, {0, 1, 100, false},  {-3, 1, 100, false}};
+    SceneSetup setup;
+    setup.sound = 0;
+    SceneHarness h(setup);
+    CSceneWnd *s = h.scene();
+    for (const auto &row : rows) {
+        unsigned seed = 0;
+        while (seed < 10000000 && Rolls(seed) != std::pair(row.r1, row.r2))
+            ++seed;
+        ASSERT_LT(seed, 10000000u) << "no seed gives r1 " << row.r1 << ", r2 " << row.r2;
+        s->m_nKind = -1; // a first pass: one draw for the kind
+        s->m_nReliability = row.reliability;
+        SceneSrand(seed);
+        s->SpawnPass();
+        EXPECT_EQ(bool(s->m_bArmed), row.armed)
+            << "frequency " << row.reliability << ", r1 " << row.r1 << ", r2 " << row.r2;
     }
 }
 

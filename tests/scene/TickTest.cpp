@@ -2,10 +2,6 @@
 // between passes, and the preview's scene, which never animates.
 #include "SceneHarness.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -154,31 +150,4 @@ TEST(SceneTick, PreviewSceneNeverSpawnsOrComposes) {
         EXPECT_TRUE(h.played.empty()) << order;
         EXPECT_TRUE(IsRectEmpty(&s->m_rcPrevJet)) << order << ": nothing was composed";
     }
-}
-
-TEST(SceneTick, PauseTimerFiresOncePerPassUnderTheRealTimers) {
-    // The saver as it runs: timer 1 ticks at the fastest speed, each pass end
-    // starts the 2-second pause, whose one message spawns the next pass.
-    SceneSetup setup;
-    setup.reliability = 0;
-    setup.width = 640;
-    setup.height = 480;
-    SceneHarness h(setup);
-    CSceneWnd *s = h.scene();
-    s->SetTickTimer(10);
-    auto runUntil = [](int ms, const std::function<bool()> &done) {
-        QElapsedTimer clock;
-        clock.start();
-        while (clock.elapsed() < ms && !done()) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            QThread::msleep(2);
-        }
-    };
-    runUntil(15000, [&] { return s->m_nPassCount >= 3; });
-    ASSERT_GE(s->m_nPassCount, 3) << "three passes within 15 s";
-    EXPECT_EQ(h.scene()->pauseMessages, s->m_nPassCount - 1) << "one pause message per pass";
-    // Let the third pass finish its pause too: still exactly one per pass.
-    const int passes = s->m_nPassCount;
-    runUntil(8000, [&] { return s->m_nPassCount > passes; });
-    EXPECT_EQ(h.scene()->pauseMessages, s->m_nPassCount - 1);
 }
