@@ -150,23 +150,4 @@ TEST(Palettes, ForegroundRealisationReplacesEarlierColoursAndOverflowTakesTheNea
     SelectPalette(s.dc, DefaultPalette(), FALSE);
 }
 
-TEST(Palettes, NearestIndexEntriesAndTrueColourRealisation) {
-    {
-        Palette pal({0x000000, 0xFF0000, 0x00FF00, 0xFF0000}, PC_NOCOLLAPSE);
-        EXPECT_EQ(GetNearestPaletteIndex(pal.handle, RGB(250, 10, 0)), 1u) << "first of equals";
-        EXPECT_EQ(GetNearestPaletteIndex(pal.handle, RGB(0, 200, 0)), 2u);
-        DeleteObject(pal.handle);
-        EXPECT_EQ(GetNearestPaletteIndex(pal.handle, 0), CLR_INVALID) << "a deleted palette";
-    }
-    Palette pal({0x123456});
-    HDC dc = CreateCompatibleDC(nullptr);
-    SelectPalette(dc, pal.handle, FALSE);
-    EXPECT_EQ(RealizePalette(dc), 0u) << "nothing to realise at 32 bpp";
-    EXPECT_EQ(SystemRed(10), 0u);
-    // Selecting a null palette selects nothing and keeps the current one.
-    EXPECT_EQ(SelectPalette(dc, nullptr, FALSE), nullptr);
-    EXPECT_EQ(SelectPalette(dc, DefaultPalette(), FALSE), pal.handle);
-    DeleteDC(dc);
-}
-
 } // namespace
