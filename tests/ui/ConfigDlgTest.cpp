@@ -574,27 +574,4 @@ TEST_F(ConfigDlgTest, AboutOpensModallyFromTheButtonAndFromTheWindowMenuItem) {
     });
 }
 
-TEST_F(ConfigDlgTest, TheAboutCommandIgnoresTheLowFourBitsOfTheWindowMenuCommand) {
-    ConfigurationRun([&](CConfigDlg &dlg) {
-        for (const auto &[command, opensAbout] :
-             {std::pair<WPARAM, bool>{16 | 0xF, true}, {32, false}}) {
-            bool aboutSeen = false;
-            QTimer probe;
-            QObject::connect(&probe, &QTimer::timeout, [&] {
-                QWidget *modal = QApplication::activeModalWidget();
-                if (modal && modal != DialogWidget(dlg)) {
-                    aboutSeen = true;
-                    QTest::keyClick(modal, Qt::Key_Escape);
-                }
-            });
-            probe.start(10);
-            dlg.SendMessage(WM_SYSCOMMAND, command, 0);
-            WaitFor([&] { return aboutSeen; }); // a box left open would block above
-            EXPECT_EQ(aboutSeen, opensAbout) << "command " << command;
-            ASSERT_NE(dlg.m_hWnd, nullptr) << "the dialog survives command " << command;
-        }
-        Click(dlg, IDCANCEL);
-    });
-}
-
 } // namespace
