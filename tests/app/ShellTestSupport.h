@@ -69,20 +69,16 @@ struct RecordedBox {
     std::string text;
 };
 
-// Records message boxes instead of showing them; an optional action runs
-// while the "box" is open, as the user's time in front of it.
+// Records message boxes instead of showing them.
 class BoxRecorder : public IMessageBoxService {
   public:
     BoxRecorder() : m_previous(VxSetMessageBoxService(this)) {}
     ~BoxRecorder() override { VxSetMessageBoxService(m_previous); }
     int Show(HWND owner, const char *text, const char *, UINT) override {
         boxes.push_back({owner, text ? text : ""});
-        if (whileOpen)
-            whileOpen();
         return IDOK;
     }
     std::vector<RecordedBox> boxes;
-    std::function<void()> whileOpen;
 
   private:
     IMessageBoxService *m_previous;

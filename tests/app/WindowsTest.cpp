@@ -261,48 +261,6 @@ TEST(SaverWindow, ClosesOnEachQualifyingInputAndOnNoOther) {
     EXPECT_TRUE(boxes.boxes.empty()) << "no password, no message";
 }
 
-TEST(SceneWindow, CloseRequestsAndTicksDuringThePasswordCheckAreDropped) {
-    App();
-    PrivateConfig config;
-    // The password is on but its component is missing: the check reports
-    // that and lets the saver close, and meanwhile the window is busy.
-    PasswordOn(config);
-    QTemporaryDir noModules;
-    qputenv("VANTORIX_MODULE_DIR", noModules.path().toLocal8Bit());
-
-    CSaverWnd *saver = NewSaver();
-    const HWND hwnd = saver->m_hWnd;
-    ASSERT_TRUE(WaitFor([&] { return !saver->m_bIconMode; }, 2000)) << "the first tick or paint";
-    saver->KillTimer(CSceneWnd::kTickTimer);
-
-    BoxRecorder boxes;
-    bool activeDuringCheck = false, topmostDuringCheck = true, stillThere = false;
-    int passesBefore = -1, passesAfter = -2;
-    boxes.whileOpen = [&] {
-        activeDuringCheck = saver->m_bPasswordActive;
-        topmostDuringCheck = saver->IsTopmost();
-        passesBefore = saver->m_nPassCount;
-        saver->SendMessage(WM_CLOSE, 0, 0);
-        saver->SendMessage(WM_TIMER, CSceneWnd::kPauseTimer, 0);
-        saver->SendMessage(WM_TIMER, CSceneWnd::kTickTimer, 0);
-        saver->PostMessage(WM_CLOSE, 0, 0);
-        stillThere = IsWindow(hwnd);
-        passesAfter = saver->m_nPassCount;
-    };
-    saver->PostMessage(WM_CLOSE, 0, 0);
-    Pump(100);
-    qunsetenv("VANTORIX_MODULE_DIR");
-
-    ASSERT_EQ(boxes.boxes.size(), 1u) << "one check, however many requests";
-    EXPECT_EQ(boxes.boxes[0].text, "Password CPL could not be found");
-    EXPECT_TRUE(activeDuringCheck);
-    EXPECT_FALSE(topmostDuringCheck) << "the password dialog must be able to appear above";
-    EXPECT_TRUE(stillThere);
-    EXPECT_EQ(passesAfter, passesBefore) << "timer messages change nothing meanwhile";
-    EXPECT_FALSE(IsWindow(hwnd)) << "a failed check lets the saver close";
-    Dispose(hwnd);
-}
-
 TEST(SceneWindow, CloseInIconModeAsksNoPassword) {
     App();
     PrivateConfig config;
@@ -377,12 +335,6 @@ TEST(SaverWindow, CoversTheScreenOnTopWithoutPointerAndStaysThroughBandChanges) 
     Pump(60);
     EXPECT_TRUE(IsWindow(hwnd)) << "changing bands must not look like a deactivation";
     Dispose(hwnd);
-}
-
-TEST(SceneState, GeneratorFollowsTheRuntimeSequence) {
-    SceneSrand(1);
-    for (int value : {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358})
-        EXPECT_EQ(SceneRand(), value);
 }
 
 TEST(SceneState, ConstructionCopiesTheSettingsAsStoredAndSeedsWithTheTime) {
