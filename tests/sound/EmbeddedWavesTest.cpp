@@ -1,13 +1,11 @@
 // The executable's own wave resources: each parses to the format its role
-// needs, is audible, and plays through the player from the real table.
+// needs and plays through the player from the real table.
 #include "res/ResourceIds.h"
 #include "res/ResourceTable.h"
 #include "sound/WavePlayer.h"
 #include "tests/sound/SoundDoubles.h"
 
 #include <gtest/gtest.h>
-
-#include <cmath>
 
 using namespace wavetest;
 
@@ -39,15 +37,6 @@ TEST(EmbeddedWaves, EachParsesToItsRoleAndPlays) {
         EXPECT_EQ(w.format.bitsPerSample, 8);
         EXPECT_EQ(w.format.channels, 1);
         EXPECT_EQ(w.FrameCount(), r.samples);
-
-        // Audible: centred on 128 with real swing.
-        double sum = 0, sumSq = 0;
-        for (DWORD i = 0; i < w.sampleBytes; ++i) {
-            sum += w.samples[i] - 128.0;
-            sumSq += (w.samples[i] - 128.0) * (w.samples[i] - 128.0);
-        }
-        EXPECT_LT(std::abs(sum / w.sampleBytes), 2.0) << "DC offset";
-        EXPECT_GT(std::sqrt(sumSq / w.sampleBytes), 4.0) << "next to silent";
 
         player.PlayResource(r.id);
         EXPECT_EQ(rec.last.samples, w.samples);

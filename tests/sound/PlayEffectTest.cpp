@@ -4,7 +4,7 @@
 //   N          a start request: PlayEffect(N, TRUE) (170 is the explosion)
 //   stop       the between-passes stop: PlayEffect(0, FALSE)
 //   pass       a pass is spawned (m_nPassCount + 1)
-//   monitor    the monitor-power command: a stop, then m_bMonitorOff set
+//   monitor    the monitor-power command, through the window's handler
 //   flag       m_bMonitorOff set alone
 //   icon, sound0, noplayer   m_bIconMode set, m_nSound = 0, m_pPlayer deleted
 // A row's label starts with the rule it shows.
@@ -29,9 +29,11 @@ struct Row {
 };
 
 void RunStep(CSceneWnd &wnd, const std::string &step) {
-    if (step == "stop" || step == "monitor")
+    if (step == "stop")
         wnd.PlayEffect(0, FALSE);
-    if (step == "monitor" || step == "flag")
+    else if (step == "monitor")
+        wnd.WindowProc(WM_SYSCOMMAND, SC_MONITORPOWER, 2);
+    else if (step == "flag")
         wnd.m_bMonitorOff = TRUE;
     else if (step == "pass")
         ++wnd.m_nPassCount;
@@ -42,7 +44,7 @@ void RunStep(CSceneWnd &wnd, const std::string &step) {
     else if (step == "noplayer") {
         delete wnd.m_pPlayer;
         wnd.m_pPlayer = nullptr;
-    } else if (step != "stop")
+    } else
         wnd.PlayEffect(std::stoi(step), TRUE);
 }
 
