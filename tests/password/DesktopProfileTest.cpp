@@ -71,28 +71,6 @@ TEST(DesktopProfile, PasswordSwitchByFileContents) {
     }
 }
 
-TEST(DesktopProfile, RegistryCallContract) {
-    ScopedConfigHome home;
-    WriteFile(home.file("desktop.ini"), kSection + "ScreenSaveUsePassword=5\n");
-    HKEY key = nullptr;
-    EXPECT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "Software\\Other", &key), ERROR_FILE_NOT_FOUND);
-    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, "control panel\\desktop", &key), ERROR_SUCCESS);
-    // The key is a snapshot: a later change of the file is not seen.
-    WriteFile(home.file("desktop.ini"), kSection + "ScreenSaveUsePassword=0\n");
-    DWORD type = 0, value = 0, size = 2;
-    const auto query = [&] {
-        return RegQueryValueExA(key, "ScreenSaveUsePassword", nullptr, &type,
-                                reinterpret_cast<BYTE *>(&value), &size);
-    };
-    EXPECT_EQ(query(), ERROR_MORE_DATA) << "a buffer under four bytes";
-    EXPECT_EQ(size, 4u);
-    EXPECT_EQ(query(), ERROR_SUCCESS);
-    EXPECT_EQ(type, REG_DWORD);
-    EXPECT_EQ(value, 5u);
-    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
-    EXPECT_NE(RegCloseKey(key), ERROR_SUCCESS) << "closing twice";
-}
-
 TEST(DesktopProfile, ProfileStringsAndColour) {
     const struct {
         const char *label, *file, *key;

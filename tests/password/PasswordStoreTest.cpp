@@ -44,6 +44,23 @@ TEST(PasswordStore, SetCheckChangeRemove) {
     EXPECT_EQ(CheckPassword(S("correct horse"), stored.hash), CheckResult::Match);
     for (const char *other : {"correct hors", "Correct horse", ""})
         EXPECT_EQ(CheckPassword(S(other), stored.hash), CheckResult::Mismatch) << other;
+    // With a fixed salt, wrong passwords whose hashes agree with the right
+    // one's in the first or in the last character: all of it is compared.
+    char setting[CRYPT_GENSALT_OUTPUT_SIZE];
+    ASSERT_NE(crypt_gensalt_rn("$y$", 1, "sixteen salt byt", 16, setting, sizeof setting), nullptr);
+    crypt_data data{};
+    const std::string right = crypt_rn("right", setting, &data, sizeof data);
+    const Secret rightHash(right.data(), right.size());
+    EXPECT_EQ(CheckPassword(S("right"), rightHash), CheckResult::Match);
+    for (size_t at : {right.rfind('$') + 1, right.size() - 1}) {
+        std::string wrong;
+        for (int i = 0; wrong.empty() && i < 5000; ++i)
+            if (const std::string w = "wrong" + std::to_string(i);
+                crypt_rn(w.c_str(), setting, &data, sizeof data)[at] == right[at])
+                wrong = w;
+        ASSERT_FALSE(wrong.empty()) << "no wrong password agrees at " << at;
+        EXPECT_EQ(CheckPassword(S(wrong.c_str()), rightHash), CheckResult::Mismatch) << wrong;
+    }
 
     const std::string file = ReadFile(PasswordFilePath());
     EXPECT_EQ(file.find("correct"), std::string::npos) << "the password itself is not stored";

@@ -4,7 +4,6 @@
 #include "app/Password.h"
 #include "app/SaverWnd.h"
 #include "platform/afx/MessageBox.h"
-#include "platform/afx/Module.h"
 #include "platform/afx/Resources.h"
 #include "platform/password/PasswordStore.h"
 #include "platform/qt/QtWindowImpl.h"
@@ -421,19 +420,6 @@ TEST_F(PasswordTest, ChangeReplacesACorruptFile) {
     const vxpw::StoredPassword stored = vxpw::ReadStoredPassword();
     ASSERT_EQ(stored.state, vxpw::StoredPassword::State::Set);
     EXPECT_EQ(vxpw::CheckPassword(vxpw::Secret("fresh", 5), stored.hash), vxpw::CheckResult::Match);
-}
-
-TEST_F(PasswordTest, OnlyTheScreenSaverProviderExists) {
-    HMODULE module = LoadLibraryA("mpr.dll");
-    ASSERT_NE(module, nullptr) << "names are matched without regard to case";
-    using Change = DWORD (*)(LPCSTR, HWND, DWORD, DWORD);
-    auto change = reinterpret_cast<Change>(GetProcAddress(module, "PwdChangePasswordA"));
-    ASSERT_NE(change, nullptr);
-    ModalScript script({});
-    EXPECT_EQ(change("NETWORK", nullptr, 0, 0), 1204u) << "another provider";
-    EXPECT_EQ(change(nullptr, nullptr, 0, 0), 1204u) << "no provider";
-    EXPECT_EQ(script.Seen(), "") << "no dialog for another provider";
-    FreeLibrary(module);
 }
 
 TEST_F(PasswordTest, ChangeModeOwnerFromTheCommandLine) {
