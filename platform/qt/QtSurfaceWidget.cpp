@@ -48,6 +48,14 @@ bool VxSurfaceWidget::event(QEvent *event) {
         case QEvent::Enter:
             SendSetCursor(this, wnd, WM_MOUSEMOVE);
             break;
+        case QEvent::WindowBlocked:
+            // A modal dialog now takes the input, and the pointer brings no
+            // further messages here until it ends: the window decides its
+            // cursor now, the way a disabled window still does under the
+            // pointer.
+            if (isWindow())
+                SendSetCursor(this, wnd, 0);
+            break;
         case QEvent::WindowActivate:
         case QEvent::WindowDeactivate:
             if (!VxIsChildStyle(m_impl))

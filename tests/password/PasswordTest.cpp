@@ -487,12 +487,15 @@ TEST_F(PasswordTest, SaverWindowWaitsForTheDialogAndResumes) {
     };
     const std::vector<int> before = snap();
     const int dx = saver->m_dx, dy = saver->m_dy;
-    bool activeNotTopmostOwned = false, unchangedDuringDialog = false;
+    bool activeNotTopmostOwned = false, unchangedDuringDialog = false, pointerRight = false;
     {
         ModalScript script({[&](QWidget *dialog) {
                                 activeNotTopmostOwned =
                                     saver->m_bPasswordActive && !saver->m_impl->topmost &&
                                     dialog->parentWidget() == saver->m_impl->widget();
+                                pointerRight =
+                                    saver->m_impl->widget()->cursor().shape() == Qt::BlankCursor &&
+                                    dialog->cursor().shape() == Qt::ArrowCursor;
                                 // Input and timers keep arriving under the dialog.
                                 for (int i = 0; i < 5; ++i) {
                                     saver->SendMessage(WM_TIMER, CSceneWnd::kTickTimer);
@@ -516,6 +519,7 @@ TEST_F(PasswordTest, SaverWindowWaitsForTheDialogAndResumes) {
     }
     EXPECT_TRUE(activeNotTopmostOwned) << "out of the top-most band, owned by the saver window";
     EXPECT_TRUE(unchangedDuringDialog) << "no tick and no new pass under the dialog";
+    EXPECT_TRUE(pointerRight) << "the pointer hidden over the saver, shown over the dialog";
     ASSERT_TRUE(IsWindow(hwnd)) << "a wrong password keeps the saver";
     EXPECT_FALSE(saver->m_bPasswordActive);
     EXPECT_TRUE(saver->m_impl->topmost) << "top-most again";
