@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QSettings>
+#include <QWindow>
 
 #include <cerrno>
 #include <climits>
@@ -21,6 +22,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -69,12 +71,23 @@ class QtMessageBoxService : public IMessageBoxService {
         QWidget *parent = VxWidgetFromHandle(owner);
         if (parent)
             parent = parent->window();
+        // An owner of another program (on X11) keeps the box above it as its
+        // transient; the window manager also places the box over it.
+        const WId ownerId = WId(reinterpret_cast<uintptr_t>(owner));
+        std::unique_ptr<QWindow> foreign;
+        if (!parent && ownerId && VxForeignWindowExists(ownerId))
+            foreign.reset(QWindow::fromWinId(ownerId));
         QMessageBox box(icon, QString::fromLocal8Bit(caption), QString::fromLocal8Bit(text),
                         QMessageBox::Ok, parent);
-        // Without an owner the box would otherwise open behind a top-most
-        // window of ours.
-        if (!parent)
+        if (foreign) {
+            box.winId(); // the native window, so that it can be bound
+            if (QWindow *window = box.windowHandle())
+                window->setTransientParent(foreign.get());
+        } else if (!parent) {
+            // Without an owner the box would otherwise open behind a top-most
+            // window of ours.
             box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        }
         box.exec();
         return IDOK;
     }

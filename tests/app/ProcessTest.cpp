@@ -10,16 +10,19 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -158,4 +161,58 @@ TEST(Process, AFourBitDisplayShowsTheSplashThenTheColourMessageAndNoSaver) {
                   "4"),
               0)
         << "100: no splash, not one box after it, its wording, style or owner, or a saver";
+}
+
+// On X11: a window of another program named as the owner of a password
+// change keeps the change's message box above it, as its transient.
+TEST(Process, AChangeMessageIsTransientForTheOwnerOfAnotherProgram) {
+    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(c)) {
+        xcb_disconnect(c);
+        GTEST_SKIP() << "no X display";
+    }
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    const xcb_window_t owner = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, owner, screen->root, 0, 0, 300, 200, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+    xcb_map_window(c, owner);
+    xcb_flush(c);
+    // The box of a window that is a transient for `owner`, if any.
+    const auto transientOfOwner = [&] {
+        xcb_query_tree_reply_t *tree =
+            xcb_query_tree_reply(c, xcb_query_tree(c, screen->root), nullptr);
+        bool found = false;
+        for (int i = 0; tree && i < xcb_query_tree_children_length(tree) && !found; ++i) {
+            xcb_get_property_reply_t *p = xcb_get_property_reply(
+                c,
+                xcb_get_property(c, 0, xcb_query_tree_children(tree)[i], XCB_ATOM_WM_TRANSIENT_FOR,
+                                 XCB_ATOM_WINDOW, 0, 1),
+                nullptr);
+            found = p && xcb_get_property_value_length(p) == 4 &&
+                    *static_cast<xcb_window_t *>(xcb_get_property_value(p)) == owner;
+            std::free(p);
+        }
+        std::free(tree);
+        return found;
+    };
+    QTemporaryDir config, noModules;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    env.insert(QStringLiteral("VANTORIX_MODULE_DIR"), noModules.path());
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(VX_VANTORIX), {QStringLiteral("/a"), QString::number(owner)});
+    QElapsedTimer clock;
+    clock.start();
+    bool transient = false;
+    while (!transient && clock.elapsed() < 10000 && process.state() != QProcess::NotRunning) {
+        process.waitForFinished(50);
+        transient = transientOfOwner();
+    }
+    process.kill();
+    process.waitForFinished(5000);
+    EXPECT_TRUE(transient) << "the box \"Couldn't load MRP.DLL\" is not a transient of its owner";
+    xcb_destroy_window(c, owner);
+    xcb_disconnect(c);
 }
