@@ -58,7 +58,7 @@ TEST(PlayEffectRules, RuleTable) {
         {"Sound 0: a stop is ignored with a sound held", 2, "pass 3000 sound0 stop monitor",
          "play 3000"},
         {"monitor off: the sound playing is stopped, then nothing starts", 2,
-         "pass 3000 monitor 170 stop pass 3001", "play 3000, stop"},
+         "pass 3000 monitor 170 pass 3001", "play 3000, stop"},
         {"monitor off: silent from the first pass on", 2, "monitor pass 3000 170", ""},
         {"monitor off: Partial, first pass", 1, "pass monitor 3001", ""},
         {"monitor off: a stop with the flag set silences a held sound", 2,
