@@ -22,9 +22,9 @@ file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/install-links)
 file(CREATE_LINK ${vx_link_target} ${CMAKE_BINARY_DIR}/install-links/vantorix SYMBOLIC)
 install(FILES ${CMAKE_BINARY_DIR}/install-links/vantorix
         DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver)
-if(EXISTS ${VX_DATA}/vantorix.xml)
-  install(FILES ${VX_DATA}/vantorix.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
-endif()
+# data/vantorix.xml comes with the host mode; a tree without it installs the rest.
+install(FILES ${VX_DATA}/vantorix.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config
+        OPTIONAL)
 
 # xsecurelock runs its saver modules, "saver_<name>", without arguments from
 # <libexecdir>/xsecurelock; this one runs the jets in the window it is given.
@@ -36,10 +36,8 @@ install(PROGRAMS ${CMAKE_BINARY_DIR}/install-links/saver_vantorix
 
 # The menu entry (the configuration dialog) and its icons.
 install(FILES ${VX_DATA}/vantorix.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-if(EXISTS ${CMAKE_SOURCE_DIR}/res/icons/hicolor)
-  install(DIRECTORY ${CMAKE_SOURCE_DIR}/res/icons/hicolor
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons FILES_MATCHING PATTERN "vantorix.png")
-endif()
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/res/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons
+        FILES_MATCHING PATTERN "vantorix.png")
 
 # The manual page, compressed as Debian keeps them (no time stamp inside, so
 # the package is reproducible), and the licence terms.
