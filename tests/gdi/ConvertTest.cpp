@@ -67,24 +67,6 @@ TEST(Conversion, MonoToColourUsesTheDestinationTextAndBackground) {
     }
 }
 
-TEST(Conversion, ColourReferencesOnAPaletteDisplay) {
-    DisplayDepth depth(8);
-    Palette pal({0x123456, 0xFEDCBA, 0x000000});
-    Surface dst(4, 1, 8);
-    SelectPalette(dst.dc, pal.handle, FALSE);
-    EXPECT_EQ(RealizePalette(dst.dc), 3u);
-    EXPECT_EQ(SystemRed(10), 0x12u);
-    EXPECT_EQ(SystemRed(11), 0xFEu);
-    // PALETTERGB goes through the logical palette to the realised index;
-    // plain RGB takes the nearest static colour (FFFBF0 at 246).
-    const COLORREF refs[4] = {PALETTERGB(0x12, 0x34, 0x57), PALETTERGB(0xFE, 0xDC, 0xBA),
-                              RGB(0xFE, 0xDC, 0xBA), PALETTEINDEX(2)};
-    for (int x = 0; x < 4; ++x)
-        SetPixel(dst.dc, x, 0, refs[x]);
-    EXPECT_EQ(Snapshot(dst.bitmap), (std::vector<uint32_t>{10, 11, 246, 0}));
-    SelectPalette(dst.dc, DefaultPalette(), FALSE);
-}
-
 TEST(Conversion, ColourToColourGoesThroughTheDestinationPalette) {
     DisplayDepth depth(8);
     Palette pal({0x123456, 0xFEDCBA});

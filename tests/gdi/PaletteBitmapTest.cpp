@@ -322,22 +322,4 @@ TEST_F(PaletteBitmap, MaskHasOnesExactlyAtTheKeyPixelsAndMaskedDrawIsExact) {
     }
 }
 
-TEST_F(PaletteBitmap, PalettePathHoldsTheRealisedIndicesOfItsColours) {
-    DisplayDepth depth(8);
-    CPaletteBitmap sprite;
-    ASSERT_TRUE(sprite.LoadBitmap(MAKEINTRESOURCE(kSprite), TRUE, TestModule()));
-    RGBQUAD sys[256];
-    VxGetSystemPalette(sys);
-    const DibLayout layout = SpriteLayout();
-    BITMAP bm{};
-    sprite.GetObject(sizeof bm, &bm);
-    ASSERT_EQ(bm.bmBitsPixel, 8);
-    for (int y = 0; y < 9; ++y)
-        for (int x = 0; x < 23; ++x)
-            ASSERT_EQ(RgbOfQuad(sys[Read(sprite, x, y)]),
-                      RgbOfQuad(layout.table[layout.pixel(x, y)]))
-                << x << "," << y;
-    EXPECT_EQ(Read(sprite, 0, 0), 2u) << "the key colour collapses onto static entry 2";
-}
-
 } // namespace
