@@ -1,6 +1,6 @@
 // Frame composition, read back pixel by pixel: masked sprites, the order of
-// the layers, scorch marks burned into the background, the changed areas, the
-// first full frame and the scaled output to a smaller window.
+// the layers, scorch marks burned into the background, the changed areas and
+// the first full frame.
 #include "SceneHarness.h"
 
 #include <gtest/gtest.h>
@@ -171,29 +171,6 @@ TEST(FrameCompose, FirstFullScreenFrameCopiesEverythingOncePerProcess) {
     Scribble(second.scene());
     second.Tick();
     EXPECT_EQ(second.WindowImage().pixel(1023, 767) & 0xFFFFFF, 0xFFFFFFu) << "no second full copy";
-}
-
-TEST(FrameCompose, SmallerWindowGetsTheWholeFrameScaled) {
-    SceneSetup setup;
-    setup.desktop = [](int x, int) { return x < 512 ? qRgb(10, 20, 200) : qRgb(200, 30, 10); };
-    setup.windowRect = {0, 0, 256, 192};
-    SceneHarness h(setup);
-    CSceneWnd *s = h.scene();
-    Scribble(s);
-    for (int i = 0; i < 3; ++i)
-        h.Tick();
-    EXPECT_TRUE(CSceneWnd::s_bFirstFrame) << "scaled frames leave the first-frame flag alone";
-    const QImage shown = h.WindowImage();
-    ASSERT_EQ(shown.size(), QSize(256, 192));
-    int white = 0;
-    for (int y = 0; y < 192; ++y)
-        for (int x = 0; x < 256; ++x)
-            white += (shown.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF;
-    EXPECT_EQ(white, 0) << "every pixel of the window was painted";
-    // Away from the jet the scaled frame keeps the background's two halves.
-    const bool jetLeft = s->m_x / 4 < 64;
-    EXPECT_EQ(shown.pixel(jetLeft ? 250 : 2, s->m_y / 4 > 96 ? 10 : 180),
-              jetLeft ? qRgb(200, 30, 10) : qRgb(10, 20, 200));
 }
 
 TEST(FrameCompose, RowWithoutMaskDrawsOpaqueWithTheKeyVisible) {
