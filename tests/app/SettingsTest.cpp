@@ -60,20 +60,6 @@ ino_t Inode(const QString &path) {
 
 } // namespace
 
-TEST(Settings, NothingStoredGivesTheDefaultsAndCreatesNothing) {
-    PrivateConfig config;
-    Profile profile("/usr/lib/vantorix/Vantorix.scr");
-    SaverSettings s;
-    s.Load(&profile.app);
-    EXPECT_EQ(Values(s), (std::array<int, 5>{5, 10, SoundPartial, 0, 0}));
-    EXPECT_FALSE(QFileInfo::exists(config.Path(QStringLiteral("Quorvane Screen Savers"))));
-
-    s.Speed = 77; // no application object: the defaults, and nothing to write to
-    s.Load(nullptr);
-    EXPECT_EQ(Values(s), (std::array<int, 5>{5, 10, SoundPartial, 0, 0}));
-    s.Save(nullptr);
-}
-
 TEST(Settings, SavedValuesComeBackUnchanged) {
     PrivateConfig config;
     // A configuration home that does not exist yet is created private.
