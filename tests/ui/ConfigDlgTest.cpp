@@ -472,9 +472,15 @@ int PixelsNotShown(QWidget *control, const QImage &expected) {
     return wrong;
 }
 
-// Each control of a dialog shows all of its text and indicator inside the
-// dialog. CTest runs this at QT_SCALE_FACTOR 1.5 and 2 as well.
+// A dialog has a fixed size and a close box only, and each of its controls
+// shows all of its text and indicator inside it. CTest runs this at
+// QT_SCALE_FACTOR 1.5 and 2 as well.
 void ExpectNothingClipped(QWidget *dialog) {
+    const Qt::WindowFlags flags = dialog->windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint) &&
+                !flags.testAnyFlags(Qt::WindowMinMaxButtonsHint) &&
+                dialog->minimumSize() == dialog->maximumSize())
+        << dialog->windowTitle().toStdString();
     int controls = 0;
     for (QWidget *c : dialog->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
         CWnd *wnd = VxWndFromWidget(c);
