@@ -1,12 +1,14 @@
 // A real play: a private PulseAudio server with a null sink is started for the
 // test, waves are played through the Qt output, and the sink's monitor is
-// recorded to show that a sound reaches the server once and whole, and that a
-// stop or a new sound cuts it off. Skips when PulseAudio is not available.
+// recorded to show when a sound starts and ends at the server: promptly, once
+// and whole, and cut off promptly by a stop or a new sound. Skips when
+// PulseAudio is not available.
 #include "platform/qt/QtSoundOutput.h"
 #include "tests/sound/SoundDoubles.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -23,9 +25,16 @@ using namespace wavetest;
 namespace {
 
 constexpr int kCaptureRate = 22050;
-// The test waves swing 64 either side of the 8-bit midpoint, about 16000 at
-// 16 bits; the silent null sink records zeros.
-constexpr int kLoud = 2000;
+// The loud test wave swings 64 either side of the 8-bit midpoint (about 16000
+// at 16 bits), the quiet one 16 (about 4000); the silent null sink records
+// zeros.
+constexpr int kLoud = 10000;
+constexpr int kHeard = 2000;
+// How late a start or a stop may be at the server. The output manages a few
+// tens of milliseconds (tools/soundlatency measures it); the bound leaves room
+// for a loaded machine while catching the old fault, a replacing sound heard
+// over a second late.
+constexpr qint64 kPromptMs = 400;
 
 // Runs a helper program to its end, never longer than `timeoutMs`.
 bool Run(const QString &program, const QStringList &args, int timeoutMs = 10000) {
@@ -56,36 +65,58 @@ class PrivatePulse {
             Run("pulseaudio", {"--kill"}, 5000);
     }
 
+    // Milliseconds on the test's clock.
+    qint64 Now() const { return m_clock.elapsed(); }
+
     // Reads the capture while the event loop runs, for `ms` milliseconds or
     // until `done` holds; returns whether it did.
     bool RecordUntil(
         int ms, const std::function<bool()> &done = [] { return false; }) {
         for (QDeadlineTimer until(ms); !until.hasExpired();) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            m_capture.waitForReadyRead(10);
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            m_capture.waitForReadyRead(5);
             m_pending.append(m_capture.readAllStandardOutput());
             const qsizetype whole = m_pending.size() / 2 * 2;
             for (qsizetype i = 0; i < whole; i += 2)
                 m_samples.push_back(
                     int16_t(uint8_t(m_pending[i]) | uint8_t(m_pending[i + 1]) << 8));
             m_pending.remove(0, whole);
+            // No sample arrives before it was recorded: the earliest bound
+            // over all reads ties sample 0 to the clock.
+            if (whole) {
+                const double bound = double(Now()) - SampleMs(m_samples.size());
+                m_startMs =
+                    m_samples.size() == size_t(whole / 2) ? bound : std::min(m_startMs, bound);
+            }
             if (done())
                 return true;
         }
         return false;
     }
 
-    size_t CapturedMs() const { return m_samples.size() * 1000 / kCaptureRate; }
-    // Milliseconds of capture louder than a quiet hiss, in all of it or (when
-    // given) in its last `lastMs` milliseconds.
-    size_t LoudMs(size_t lastMs = 0) const {
-        const size_t all = m_samples.size();
-        const size_t tail = lastMs ? std::min(all, lastMs * kCaptureRate / 1000) : all;
-        const auto loud = std::count_if(m_samples.end() - tail, m_samples.end(),
-                                        [](int16_t v) { return std::abs(int(v)) > kLoud; });
-        return size_t(loud) * 1000 / kCaptureRate;
+    size_t CapturedMs() const { return size_t(SampleMs(m_samples.size())); }
+    // Milliseconds of capture from `fromMs` to `toMs` (test clock) whose level
+    // lies in [low, high).
+    size_t HeardMs(qint64 fromMs, qint64 toMs, int low = kHeard, int high = 1 << 16) const {
+        size_t n = 0;
+        for (size_t i = Index(fromMs); i < Index(toMs); ++i)
+            n += Level(i) >= low && Level(i) < high;
+        return size_t(SampleMs(n));
     }
-    void Restart() { m_samples.clear(); }
+    // The test-clock time of the first (or last) capture sample from
+    // `fromMs` on whose level lies in [low, high); -1 when there is none.
+    qint64 FirstHeard(qint64 fromMs, int low = kHeard, int high = 1 << 16) const {
+        for (size_t i = Index(fromMs); i < m_samples.size(); ++i)
+            if (Level(i) >= low && Level(i) < high)
+                return qint64(m_startMs + SampleMs(i));
+        return -1;
+    }
+    qint64 LastHeard(qint64 fromMs, int low = kHeard, int high = 1 << 16) const {
+        for (size_t i = m_samples.size(); i-- > Index(fromMs);)
+            if (Level(i) >= low && Level(i) < high)
+                return qint64(m_startMs + SampleMs(i));
+        return -1;
+    }
 
   private:
     QString Start() {
@@ -111,10 +142,31 @@ class PrivatePulse {
             return "could not select the null sink";
         m_capture.start("parec",
                         {"--device=testsink.monitor", "--format=s16le", "--channels=1",
-                         QString("--rate=%1").arg(kCaptureRate), "--raw", "--latency-msec=20"});
+                         QString("--rate=%1").arg(kCaptureRate), "--raw", "--latency-msec=10"});
         return m_capture.waitForStarted(5000) ? QString() : "parec did not start";
     }
 
+    static double SampleMs(size_t n) { return double(n) * 1000.0 / kCaptureRate; }
+    size_t Index(qint64 ms) const {
+        const double i = (double(ms) - m_startMs) * kCaptureRate / 1000.0;
+        return std::min(m_samples.size(), size_t(std::max(0.0, i)));
+    }
+    // The peak over 5 ms around a sample: a square wave's edges pass through
+    // every level, its plateaus tell the waves apart.
+    int Level(size_t i) const {
+        const size_t half = kCaptureRate / 400;
+        int peak = 0;
+        for (size_t k = i > half ? i - half : 0; k < std::min(m_samples.size(), i + half); ++k)
+            peak = std::max(peak, std::abs(int(m_samples[k])));
+        return peak;
+    }
+
+    QElapsedTimer m_clock = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    double m_startMs = 0;
     QTemporaryDir m_runtime;
     bool m_started = false;
     QProcess m_capture;
@@ -124,10 +176,10 @@ class PrivatePulse {
 
 } // namespace
 
-TEST(PulsePlayback, APlayReachesTheServerAndAStopSilencesIt) {
+TEST(PulsePlayback, SoundsStartAndEndPromptlyAtTheServer) {
     // The application object first: the helper processes need its event
-    // dispatcher. Qt Multimedia looks for the server only at the first play,
-    // after the private server's address is in the environment.
+    // dispatcher. The output connects at installation, after the private
+    // server's address is in the environment.
     static int argc = 1;
     static char name[] = "vx_sound_pulse_test";
     static char *argv[] = {name, nullptr};
@@ -139,18 +191,25 @@ TEST(PulsePlayback, APlayReachesTheServerAndAStopSilencesIt) {
     auto *output = dynamic_cast<QtSoundOutput *>(VxGetSoundOutput());
     ASSERT_NE(output, nullptr);
 
-    // A short and a long 8-bit mono wave, played from a resource module.
+    // A short loud wave, a long loud one and a short quiet one (to tell a
+    // replacing sound from the one it replaces), played from a resource module.
     const Bytes shortWave = SimpleWave({1, 1, 22050, 8}, Square8(22050 / 2)); // 0.5 s
     const Bytes longWave = SimpleWave({1, 1, 11025, 8}, Square8(11025 * 4));  // 4 s
+    const Bytes quietWave = SimpleWave({1, 1, 22050, 8}, Square8(22050 / 2, 16));
     const ResourceEntry entries[] = {{"WAVE", 1, shortWave.data(), DWORD(shortWave.size())},
-                                     {"WAVE", 2, longWave.data(), DWORD(longWave.size())}};
-    const ResourceModule table{entries, 2};
+                                     {"WAVE", 2, longWave.data(), DWORD(longWave.size())},
+                                     {"WAVE", 3, quietWave.data(), DWORD(quietWave.size())}};
+    const ResourceModule table{entries, 3};
     const HINSTANCE previous = AfxGetResourceHandle();
     AfxSetResourceHandle(VxModuleHandle(&table));
 
-    const auto play = [](const Bytes &wave) {
-        return PlaySoundA(reinterpret_cast<LPCSTR>(wave.data()), nullptr,
-                          SND_ASYNC | SND_NODEFAULT | SND_MEMORY);
+    // Plays a wave; returns the request's time.
+    const auto play = [&](const Bytes &wave) {
+        const qint64 at = pulse.Now();
+        EXPECT_TRUE(PlaySoundA(reinterpret_cast<LPCSTR>(wave.data()), nullptr,
+                               SND_ASYNC | SND_NODEFAULT | SND_MEMORY))
+            << "the server offered no device or refused the sound";
+        return at;
     };
     const auto idle = [&] { return !output->IsPlaying(); };
 
@@ -158,38 +217,45 @@ TEST(PulsePlayback, APlayReachesTheServerAndAStopSilencesIt) {
     //    a while to come through on a freshly started server.
     ASSERT_TRUE(pulse.RecordUntil(10000, [&] { return pulse.CapturedMs() >= 500; }))
         << "the monitor capture delivered nothing";
-    EXPECT_EQ(pulse.LoudMs(), 0u) << "the null sink was not silent";
+    EXPECT_EQ(pulse.HeardMs(0, pulse.Now()), 0u) << "the null sink was not silent";
 
-    // 1. The short wave plays once, to its end, and the output goes idle by
-    //    itself.
-    pulse.Restart();
-    ASSERT_TRUE(play(shortWave)) << "the server offered no device or refused 8-bit mono";
+    // 1. The short wave starts promptly and plays once, to its end, and the
+    //    output goes idle by itself.
+    qint64 at = play(shortWave);
     EXPECT_TRUE(pulse.RecordUntil(10000, idle)) << "a 0.5 s sound never ended";
     pulse.RecordUntil(500);
-    EXPECT_GE(pulse.LoudMs(), 400u) << "the sound did not reach the server";
-    EXPECT_LE(pulse.LoudMs(), 600u) << "the sound played more than once";
-    EXPECT_EQ(pulse.LoudMs(300), 0u) << "sound after the end";
+    qint64 heard = pulse.FirstHeard(at - 50);
+    EXPECT_GE(heard, at - 50) << "the sound did not reach the server";
+    EXPECT_LE(heard - at, kPromptMs) << "the sound started late";
+    EXPECT_NEAR(double(pulse.HeardMs(at, pulse.Now())), 500, 100) << "not played once and whole";
 
     // 2. The long wave is cut short by a stop.
-    pulse.Restart();
-    ASSERT_TRUE(play(longWave));
-    ASSERT_TRUE(pulse.RecordUntil(10000, [&] { return pulse.LoudMs() >= 300; }));
+    at = play(longWave);
+    pulse.RecordUntil(1000);
+    const qint64 stop = pulse.Now();
     sndPlaySoundA(nullptr, 0);
     EXPECT_FALSE(output->IsPlaying());
-    pulse.RecordUntil(1500);
-    EXPECT_LT(pulse.LoudMs(), 1500u) << "the stop did not cut the 4 s sound";
-    EXPECT_EQ(pulse.LoudMs(1000), 0u) << "the sound went on after the stop";
+    pulse.RecordUntil(1000);
+    EXPECT_GE(pulse.HeardMs(at, stop), size_t(1000 - kPromptMs)) << "the long sound started late";
+    EXPECT_LE(pulse.LastHeard(stop) - stop, kPromptMs) << "the sound went on after the stop";
 
-    // 3. A new sound cuts off the one playing: the long wave, then the short
-    //    one, sound for far less than the long wave alone.
-    pulse.Restart();
-    ASSERT_TRUE(play(longWave));
-    ASSERT_TRUE(pulse.RecordUntil(10000, [&] { return pulse.LoudMs() >= 300; }));
-    ASSERT_TRUE(play(shortWave));
+    // 3. A new sound cuts off the one playing, as an explosion cuts its
+    //    missile run's fly-by after half a second: the long loud wave is heard
+    //    for most of that half second, then the quiet one starts promptly and
+    //    plays whole, and nothing of the loud one follows.
+    at = play(longWave);
+    pulse.RecordUntil(500);
+    const qint64 cut = play(quietWave);
     EXPECT_TRUE(pulse.RecordUntil(10000, idle));
     pulse.RecordUntil(500);
-    EXPECT_LT(pulse.LoudMs(), 2000u) << "the long sound went on under the short one";
-    EXPECT_EQ(pulse.LoudMs(300), 0u);
+    EXPECT_GE(pulse.HeardMs(at, cut + kPromptMs, kLoud), size_t(500 - 150))
+        << "the replaced sound was heard for too little of its time";
+    heard = pulse.FirstHeard(cut - 50, kHeard, kLoud);
+    EXPECT_GE(heard, cut - 50) << "the replacing sound never reached the server";
+    EXPECT_LE(heard - cut, kPromptMs) << "the replacing sound started late";
+    EXPECT_LE(pulse.LastHeard(cut, kLoud) - cut, kPromptMs) << "the replaced sound went on";
+    EXPECT_NEAR(double(pulse.HeardMs(cut, pulse.Now(), kHeard, kLoud)), 500, 100)
+        << "the replacing sound was not played once and whole";
 
     AfxSetResourceHandle(previous);
 }

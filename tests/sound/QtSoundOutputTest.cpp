@@ -81,3 +81,38 @@ TEST(QtSoundOutputHeadless, WithoutADeviceEverySoundIsSilentAndQuick) {
     EXPECT_EQ(VxGetSoundOutput(), nullptr) << "a deleted output stayed installed";
     VxSetSoundOutput(previous);
 }
+
+// Every sound reaches the stream as 16-bit mono at the stream's rate: the
+// length scales with the rate, 8-bit samples are centred on 128, channels are
+// averaged, and samples between two source samples are interpolated.
+TEST(QtSoundOutputConvert, EveryFormatBecomesTheStreamFormat) {
+    constexpr int kRate = QtSoundOutput::kStreamRate;
+    struct Row {
+        const char *label;
+        Fmt fmt;
+        Bytes samples;
+        size_t count;               // samples out
+        std::vector<int16_t> first; // the first ones out
+    };
+    const Row rows[] = {
+        {"8-bit at a quarter rate",
+         {1, 1, kRate / 4, 8},
+         {128, 192, 0},
+         3 * 4,
+         {0, 4096, 8192, 12288, 16384}},
+        {"8-bit at the stream rate", {1, 1, kRate, 8}, {0, 128, 255}, 3, {-32768, 0, 32512}},
+        {"16-bit stereo averaged",
+         {1, 2, kRate, 16},
+         {0x00, 0x10, 0x00, 0x30, 0xFF, 0xFF, 0x01, 0x00},
+         2,
+         {0x2000, 0}},
+        {"16-bit at twice the rate", {1, 1, kRate * 2, 16}, {1, 0, 2, 0, 3, 0, 4, 0}, 2, {1, 3}},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.label);
+        const std::vector<int16_t> out =
+            QtSoundOutput::Convert(Parsed(SimpleWave(r.fmt, r.samples)));
+        ASSERT_EQ(out.size(), r.count);
+        EXPECT_EQ(std::vector<int16_t>(out.begin(), out.begin() + long(r.first.size())), r.first);
+    }
+}

@@ -65,11 +65,12 @@ inline Bytes Riff(const std::vector<Bytes> &chunks, int64_t size = -1, const cha
     return b;
 }
 
-// `count` 8-bit samples of a square wave swinging 64 either side of silence.
-inline Bytes Square8(size_t count) {
+// `count` 8-bit samples of a square wave swinging `swing` either side of
+// silence.
+inline Bytes Square8(size_t count, int swing = 64) {
     Bytes b(count);
     for (size_t i = 0; i < count; ++i)
-        b[i] = (i / 25) % 2 ? 192 : 64;
+        b[i] = uint8_t((i / 25) % 2 ? 128 + swing : 128 - swing);
     return b;
 }
 
