@@ -188,6 +188,10 @@ void CConfigDlg::OnSysCommand(UINT id, LPARAM) {
     Default();
 }
 
+// Draws the icon into a minimized window's client area for a window system
+// that shows minimized windows that way. X11 desktops unmap a minimized
+// window and show its window icon (the program's icon, set for every
+// window) instead, so there the first branch is the only one taken.
 void CConfigDlg::OnPaint() {
     if (!IsIconic()) {
         Default();

@@ -15,6 +15,18 @@ namespace {
 // The picture as the screen shows it: the key colour (or an icon's masked
 // pixels) let a grey checkerboard through, so transparency is visible.
 QImage ToQImage(const Asset &a) {
+    if (a.picture.index.empty()) {
+        // A true-colour PNG picture, over the same checkerboard.
+        const QImage png = QImage::fromData(a.bytes.data(), int(a.bytes.size()), "PNG");
+        QImage img(png.size(), QImage::Format_RGB32);
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                const int c = ((x / 4 + y / 4) & 1) ? 150 : 110;
+                img.setPixel(x, y, qRgb(c, c + 10, c));
+            }
+        QPainter(&img).drawImage(0, 0, png);
+        return img;
+    }
     const IndexedImage &p = a.picture;
     QImage img(p.width, p.height, QImage::Format_RGB32);
     for (int y = 0; y < p.height; ++y)
@@ -45,10 +57,17 @@ bool WriteContactSheet(const std::vector<Asset> &assets, const std::string &pngP
     };
     std::vector<Cell> cells;
     int x = kGap, y = kGap, rowH = 0;
-    for (const Asset &a : assets) {
-        if (a.picture.index.empty())
+    std::vector<QImage> images;
+    for (const Asset &a : assets)
+        images.push_back(a.picture.index.empty() && a.path.ends_with(".png") ? ToQImage(a)
+                                                                             : QImage());
+    for (size_t i = 0; i < assets.size(); ++i) {
+        const Asset &a = assets[i];
+        if (a.picture.index.empty() && images[i].isNull())
             continue;
-        const int w = a.picture.width * scale, h = a.picture.height * scale + kLabel;
+        const QSize size =
+            images[i].isNull() ? QSize(a.picture.width, a.picture.height) : images[i].size();
+        const int w = size.width() * scale, h = size.height() * scale + kLabel;
         if (x + w + kGap > width) {
             x = kGap;
             y += rowH + kGap;
@@ -66,7 +85,10 @@ bool WriteContactSheet(const std::vector<Asset> &assets, const std::string &pngP
     for (const Cell &c : cells) {
         const QImage img = ToQImage(*c.asset);
         painter.drawImage(QRect(c.x, c.y + kLabel, img.width() * scale, img.height() * scale), img);
-        const std::string name = c.asset->path.substr(c.asset->path.find('/') + 1);
+        // "icons/hicolor/16x16/apps/vantorix.png" is labelled "16x16".
+        std::string name = c.asset->path.substr(c.asset->path.find('/') + 1);
+        if (name.starts_with("hicolor/"))
+            name = name.substr(8, name.find('/', 8) - 8);
         painter.drawText(c.x, c.y + kLabel - 5, QString::fromStdString(name));
     }
     painter.end();
