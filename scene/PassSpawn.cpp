@@ -2,6 +2,8 @@
 // flies, each choice drawn from the scene's generator in a fixed order.
 #include "scene/SceneWnd.h"
 
+#include <cstdint>
+
 namespace {
 
 constexpr int kKinds = 5;
@@ -47,8 +49,10 @@ void CSceneWnd::SpawnPass() {
     } while (kind == previous);
 
     // The missile roll; the second draw is taken only after a first success.
+    // The stored frequency is any 32-bit value: the product is taken in 64
+    // bits, so 10 and above always pass and 0 and below never do.
     const int r1 = SceneRand() % 100 + 1;
-    if (r1 < 10 * m_nReliability) {
+    if (int64_t(r1) < 10 * int64_t(m_nReliability)) {
         const int r2 = SceneRand() % 100 + 1;
         if (r2 > 40) {
             kind = kMissileKind;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdint>
 
 using namespace scenetest;
 
@@ -99,9 +100,20 @@ TEST(PassSpawn, MissileRollsAtTheirBoundaries) {
     const struct {
         int reliability, r1, r2;
         bool armed;
-    } rows[] = {{1, 9, 41, true},      {1, 10, 100, false}, {5, 49, 41, true},
-                {5, 50, 100, false},   {10, 99, 41, true},  {10, 99, 40, false},
-                {10, 100, 100, false}, {0, 1, 100, false},  {-3, 1, 100, false}};
+    } rows[] = {{1, 9, 41, true},
+                {1, 10, 100, false},
+                {5, 49, 41, true},
+                {5, 50, 100, false},
+                {10, 99, 41, true},
+                {10, 99, 40, false},
+                {10, 100, 100, false},
+                {0, 1, 100, false},
+                {-3, 1, 100, false},
+                // Stored values whose product leaves 32 bits: always, and never.
+                {11, 100, 41, true},
+                {214748365, 100, 41, true},
+                {INT32_MAX, 100, 41, true},
+                {INT32_MIN, 1, 100, false}};
     SceneSetup setup;
     setup.sound = 0;
     SceneHarness h(setup);
