@@ -3,10 +3,14 @@
 #include "platform/afx/MessageBox.h"
 #include "platform/afx/Resources.h"
 
+#include "platform/gdi/SafeFile.h"
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -31,26 +35,35 @@ bool HoldsHeader(HGLOBAL memory, const void *dib) {
     return size >= 4 && size >= (IsInfoHeader(dib) ? kInfoHeaderSize : kCoreHeaderSize);
 }
 
-// Reads a whole file into fixed, zero-initialised global memory.
+// Reads a whole file into fixed, zero-initialised global memory. The path
+// comes from the user's settings and may name anything: only a regular file
+// of a size worth holding is read, and nothing here waits (a named pipe is
+// refused, not opened for a writer that never comes).
 HGLOBAL ReadFileIntoGlobal(const char *path) {
-    std::FILE *file = std::fopen(path, "rb");
-    if (!file)
+    const int fd = VxOpenRegularFile(path, kVxMaxSettingFileBytes);
+    if (fd < 0)
         return nullptr;
     HGLOBAL memory = nullptr;
-    long length = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0)
-        length = std::ftell(file);
-    if (length >= 0 && std::fseek(file, 0, SEEK_SET) == 0) {
-        memory = GlobalAlloc(GMEM_ZEROINIT, size_t(length));
-        if (memory) {
-            void *bytes = GlobalLock(memory);
-            const bool complete = std::fread(bytes, 1, size_t(length), file) == size_t(length);
-            GlobalUnlock(memory);
-            if (!complete)
-                memory = GlobalFree(memory); // null on success
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && st.st_size > 0)
+        memory = GlobalAlloc(GMEM_ZEROINIT, size_t(st.st_size));
+    if (memory) {
+        auto *bytes = static_cast<uint8_t *>(GlobalLock(memory));
+        const size_t length = size_t(st.st_size);
+        size_t done = 0;
+        while (done < length) {
+            const ssize_t n = ::read(fd, bytes + done, length - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            done += size_t(n);
         }
+        GlobalUnlock(memory);
+        if (done != length)              // the file shrank while it was read
+            memory = GlobalFree(memory); // null on success
     }
-    std::fclose(file);
+    ::close(fd);
     return memory;
 }
 
@@ -116,7 +129,10 @@ BOOL CPaletteBitmap::LoadDibResource(HINSTANCE hInstance, LPCSTR name) {
 BOOL CPaletteBitmap::CreateDeviceBitmap() {
     BITMAPINFOHEADER header;
     ReadDibHeader(&header);
-    m_hPalette = CreateDibPalette();
+    // A file is a bitmap file, loaded by name below; its bytes are never taken
+    // for a packed DIB with a colour table, whatever its first bytes say.
+    if (m_szFileName[0] == '\0')
+        m_hPalette = CreateDibPalette();
 
     HBITMAP bitmap = nullptr;
     if (!m_hPalette) {
@@ -200,7 +216,8 @@ HPALETTE CPaletteBitmap::CreateDibPalette() {
     }
     const WORD count = DibNumColors(dib);
     const bool info = IsInfoHeader(dib);
-    const size_t tableEnd = size_t(info ? kInfoHeaderSize : kCoreHeaderSize) + DibPaletteSize(dib);
+    const size_t tableEnd =
+        size_t(info ? kInfoHeaderSize : kCoreHeaderSize) + size_t(DibPaletteSize(dib));
     // A colour table that runs past the end of the DIB gives no palette,
     // like a DIB without one, rather than reading beyond the memory.
     if (count == 0 || tableEnd > GlobalSize(m_hDib)) {
@@ -255,8 +272,11 @@ WORD CPaletteBitmap::DibNumColors(const void *dib) {
     }
 }
 
-WORD CPaletteBitmap::DibPaletteSize(const void *dib) {
-    return WORD(DibNumColors(dib) * (IsInfoHeader(dib) ? sizeof(RGBQUAD) : sizeof(RGBTRIPLE)));
+DWORD CPaletteBitmap::DibPaletteSize(const void *dib) {
+    // Up to 65,535 entries of 4 bytes: the size needs more than 16 bits, and
+    // a cut size would let a huge colour count pass the bounds check.
+    return DWORD(DibNumColors(dib)) *
+           DWORD(IsInfoHeader(dib) ? sizeof(RGBQUAD) : sizeof(RGBTRIPLE));
 }
 
 const BYTE *CPaletteBitmap::DibBits(const void *dib) {

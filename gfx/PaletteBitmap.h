@@ -29,6 +29,6 @@ class CPaletteBitmap : public CBitmap {
     BOOL ReadDibHeader(BITMAPINFOHEADER *header) const;
     HPALETTE CreateDibPalette();
     static WORD DibNumColors(const void *dib);
-    static WORD DibPaletteSize(const void *dib);
+    static DWORD DibPaletteSize(const void *dib); // bytes of the colour table
     static const BYTE *DibBits(const void *dib);
 };

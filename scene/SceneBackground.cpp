@@ -2,21 +2,22 @@
 // desktop wallpaper, built once into a screen-sized surface, plus the work
 // surface every frame is composed in.
 #include "platform/afx/DesktopProfile.h"
+#include "platform/gdi/SafeFile.h"
 #include "scene/SceneWnd.h"
 
-#include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 
 namespace {
 
-// TRUE when `path` names a file that can be opened for reading.
+// TRUE when `path` names a file that can be opened for reading. Only a
+// regular file of a size a wallpaper can have counts: a named pipe, a device
+// or a directory is no wallpaper, and testing one must not wait or read.
 BOOL FileExists(const char *path) {
-    if (path == nullptr || *path == '\0')
+    const int fd = VxOpenRegularFile(path, kVxMaxSettingFileBytes);
+    if (fd < 0)
         return FALSE;
-    std::FILE *file = std::fopen(path, "rb");
-    if (file == nullptr)
-        return FALSE;
-    std::fclose(file);
+    ::close(fd);
     return TRUE;
 }
 

@@ -3,9 +3,9 @@
 #include "platform/gdi/DibDecode.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/SafeFile.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <unordered_map>
 
@@ -87,22 +87,6 @@ Bitmap *DeviceBitmapOf(const VxDibImage &img) {
     if (b)
         WriteImageRows(img, img.height, nullptr, b, 0);
     return b;
-}
-
-bool ReadWholeFile(const char *path, std::vector<uint8_t> *out) {
-    constexpr long kMaxFileBytes = long(256) << 20;
-    std::FILE *f = std::fopen(path, "rb");
-    if (!f)
-        return false;
-    bool ok = std::fseek(f, 0, SEEK_END) == 0;
-    const long size = ok ? std::ftell(f) : -1;
-    ok = ok && size >= 0 && size <= kMaxFileBytes && std::fseek(f, 0, SEEK_SET) == 0;
-    if (ok) {
-        out->resize(size_t(size));
-        ok = std::fread(out->data(), 1, out->size(), f) == out->size();
-    }
-    std::fclose(f);
-    return ok;
 }
 
 const uint8_t *ResourceBytes(HINSTANCE module, LPCSTR name, LPCSTR type, size_t *size) {
@@ -191,7 +175,8 @@ void *vxgdi::LoadImageBitmap(HINSTANCE module, LPCSTR name, UINT flags) {
     VxDibImage img;
     if (flags & LR_LOADFROMFILE) {
         std::vector<uint8_t> file;
-        if (!name || IS_INTRESOURCE(name) || !ReadWholeFile(name, &file))
+        if (!name || IS_INTRESOURCE(name) ||
+            !VxReadRegularFile(name, kVxMaxSettingFileBytes, &file))
             return nullptr;
         if (!VxDecodeBitmapFile(file.data(), file.size(), &img))
             return nullptr;

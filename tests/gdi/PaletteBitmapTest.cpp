@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <random>
+#include <sys/stat.h>
 
 using namespace gditest;
 
@@ -31,7 +32,16 @@ class MessageRecorder : public IMessageBoxService {
 };
 
 constexpr WORD kSprite = 2500, kGrey4 = 10, kMono = 11, kGrey8 = 12, kUsed236 = 13, kTrue24 = 14,
-               kUsed236At4 = 15, kTruncated = 16;
+               kUsed236At4 = 15, kTruncated = 16, kClaims16384 = 17, kClaims65535 = 18;
+
+// 64 bytes: an info header whose colours-used claims far more entries than
+// follow it (the table size needs more than 16 bits).
+Bytes ClaimsColours(DWORD used) {
+    Bytes dib(64, 0);
+    dib[0] = 40, dib[4] = 4, dib[8] = 4, dib[12] = 1, dib[14] = 8;
+    dib[32] = BYTE(used), dib[33] = BYTE(used >> 8);
+    return dib;
+}
 
 // A 23x9 sprite over a sprite-style table (VGA colours at 0-7 and 248-255,
 // the key 0,128,0 at 2): a key-coloured frame, a body of image colours, one
@@ -100,7 +110,9 @@ HINSTANCE TestModule() {
                                                 {kUsed236, PackedDib(Indexed(8, 236))},
                                                 {kUsed236At4, PackedDib(Indexed(4, 236))},
                                                 {kTrue24, PackedDib(rgb)},
-                                                {kTruncated, cut}};
+                                                {kTruncated, cut},
+                                                {kClaims16384, ClaimsColours(16384)},
+                                                {kClaims65535, ClaimsColours(65535)}};
         for (const auto &[id, bytes] : blobs)
             m.blobs.push_back(bytes);
         for (size_t i = 0; i < m.blobs.size(); ++i)
@@ -190,6 +202,8 @@ TEST_F(PaletteBitmap, FailuresShowTheirMessageOnlyOnThePalettePath) {
         {"palette creation fails", TRUE, kGrey8, VxFailPoint::CreatePalette, 0,
          "CreatePalette() failed"},
         {"colour table past the end", TRUE, kTruncated, VxFailPoint::GlobalAlloc, -1, nullptr},
+        {"16384 colours claimed", TRUE, kClaims16384, VxFailPoint::GlobalAlloc, -1, nullptr},
+        {"65535 colours claimed", TRUE, kClaims65535, VxFailPoint::GlobalAlloc, -1, nullptr},
         {"no memory for the device bitmap", TRUE, kGrey8, VxFailPoint::CreateBitmap, 0, nullptr},
     };
     for (const auto &row : rows) {
@@ -212,7 +226,9 @@ TEST_F(PaletteBitmap, FailuresShowTheirMessageOnlyOnThePalettePath) {
 TEST_F(PaletteBitmap, BadFileLoadsFailQuietly) {
     Bytes cut = BitmapFile(DibLayout{});
     cut.resize(cut.size() - 3);
-    const std::string truncated = TempFile(cut), empty = TempFile({}), longPath(300, 'a');
+    const std::string truncated = TempFile(cut), empty = TempFile({}), longPath(300, 'a'),
+                      claims = TempFile(ClaimsColours(65535)), pipe = truncated + ".pipe";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     const struct {
         const char *name;
         const char *path;
@@ -222,6 +238,8 @@ TEST_F(PaletteBitmap, BadFileLoadsFailQuietly) {
                 {"directory", "/tmp"},
                 {"truncated file", truncated.c_str()},
                 {"empty file", empty.c_str()},
+                {"named pipe (no writer)", pipe.c_str()},
+                {"DIB claiming 65535 colours", claims.c_str()},
                 {"path longer than 255 characters", longPath.c_str()}};
     for (const auto &row : rows) {
         MessageRecorder messages;
@@ -230,8 +248,8 @@ TEST_F(PaletteBitmap, BadFileLoadsFailQuietly) {
         EXPECT_EQ(bitmap.m_hObject, nullptr) << row.name;
         EXPECT_TRUE(messages.texts.empty()) << row.name;
     }
-    unlink(truncated.c_str());
-    unlink(empty.c_str());
+    for (const std::string &path : {truncated, empty, claims, pipe})
+        unlink(path.c_str());
 }
 
 TEST_F(PaletteBitmap, EveryResourceIsReleasedOnce) {

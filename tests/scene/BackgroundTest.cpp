@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <sys/stat.h>
+
 using namespace scenetest;
 
 namespace {
@@ -48,6 +51,26 @@ TEST(SceneBackground, ChoiceAndPlacementOfTheImage) {
         QPoint at{}; // where the centred picture lands
         QSize screen{1024, 768};
     };
+    // Paths that name no wallpaper a bitmap can be read from safely: a named
+    // pipe (no writer ever comes), a file too large to hold (sparse), and DIBs
+    // whose info header claims more colours than the file holds.
+    QTemporaryDir odd;
+    const std::string pipe = odd.filePath("pipe").toStdString();
+    const std::string huge = odd.filePath("huge.bmp").toStdString();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    QFile hugeFile(QString::fromStdString(huge));
+    ASSERT_TRUE(hugeFile.open(QIODevice::WriteOnly) && hugeFile.resize((qint64(256) << 20) + 1));
+    hugeFile.close();
+    std::string colours[2];
+    for (int i = 0; i < 2; ++i) {
+        QByteArray dib(64, '\0');
+        dib[0] = 40;
+        const int used = i ? 65535 : 16384;
+        dib[32] = char(used & 0xFF), dib[33] = char(used >> 8);
+        colours[i] = odd.filePath(QString("colours%1.bmp").arg(used)).toStdString();
+        QFile f(QString::fromStdString(colours[i]));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(dib) == 64);
+    }
     const Row rows[] = {
         {"screen copy, wallpaper setting ignored", 0, 1, "w.bmp", {100, 100}, "1", kScreen},
         {"black", 1, 0, "w.bmp", {100, 100}, "1", kBlack},
@@ -76,6 +99,12 @@ TEST(SceneBackground, ChoiceAndPlacementOfTheImage) {
         {"missing file: black", 1, 1, "/nonexistent/folder/wall.bmp", {}, "0", kBlack},
         {"placeholder text: black", 1, 1, "(None)", {}, "0", kBlack},
         {"not a bitmap file: black", 1, 1, "w.png", {64, 64}, "0", kBlack},
+        {"named pipe: black at once", 1, 1, pipe.c_str(), {}, "0", kBlack},
+        {"directory: black", 1, 1, "/tmp", {}, "1", kBlack},
+        {"device: black", 1, 1, "/dev/zero", {}, "1", kBlack},
+        {"over 256 MiB: black", 1, 1, huge.c_str(), {}, "1", kBlack},
+        {"header claiming 16384 colours: black", 1, 1, colours[0].c_str(), {}, "0", kBlack},
+        {"header claiming 65535 colours: black", 1, 1, colours[1].c_str(), {}, "1", kBlack},
     };
     for (const Row &row : rows) {
         Desktop desktop;
