@@ -72,6 +72,17 @@ BOOL MatchSwitch(LPCSTR argument, LPCSTR letter) {
     return strcasecmp(argument, letter) == 0 ? TRUE : FALSE;
 }
 
+HWND PreviewParent(LPCSTR argument) {
+    if (!argument)
+        return nullptr;
+    // A decimal id as atol reads it, but with a defined result for any text:
+    // a number out of range comes out at the range's end, which names no
+    // window.
+    const long number = std::strtol(argument, nullptr, 10);
+    const HWND hwnd = reinterpret_cast<HWND>(static_cast<intptr_t>(number));
+    return IsWindow(hwnd) ? hwnd : nullptr;
+}
+
 CSaverApp::CSaverApp() = default;
 CSaverApp::~CSaverApp() = default;
 
@@ -107,8 +118,8 @@ BOOL CSaverApp::RunPreview() {
         m_nExitCode = kExitBadPreviewHandle;
         return FALSE;
     }
-    const HWND hParent = reinterpret_cast<HWND>(static_cast<intptr_t>(std::atol(m_argv[2])));
-    CWnd *parent = IsWindow(hParent) ? CWnd::FromHandle(hParent) : nullptr;
+    const HWND hParent = PreviewParent(m_argv[2]);
+    CWnd *parent = hParent ? CWnd::FromHandle(hParent) : nullptr;
     if (!parent) {
         std::fprintf(stderr, "%s: \"%s\" is not a window\n", m_pszAppName, m_argv[2]);
         m_nExitCode = kExitBadPreviewHandle;

@@ -18,6 +18,10 @@ BOOL MatchSwitch(LPCSTR argument, LPCSTR letter);
 // display.
 bool AnswerInformationRequest(int argc, char **argv, std::FILE *out);
 
+// The preview's host window from its argument (a decimal window id); null
+// when the text names no window.
+HWND PreviewParent(LPCSTR argument);
+
 class CSaverApp : public CWinApp {
   public:
     CSaverApp();
