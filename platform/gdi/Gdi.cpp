@@ -17,7 +17,8 @@ std::unordered_set<const void *> &Live() {
     static std::unordered_set<const void *> live;
     return live;
 }
-size_t g_liveCount = 0; // non-stock objects
+size_t g_liveCount = 0;      // non-stock objects
+size_t g_liveByKind[6] = {}; // the same, by Kind
 VxObjectDeletedHook g_deletedHook = nullptr;
 
 int g_displayDepth = 32;
@@ -62,13 +63,17 @@ bool InjectFailure(VxFailPoint point);
 
 void Register(Object *object) {
     Live().insert(object);
-    if (!object->stock)
+    if (!object->stock) {
         ++g_liveCount;
+        ++g_liveByKind[size_t(object->kind)];
+    }
 }
 
 void Unregister(Object *object) {
-    if (Live().erase(object) && !object->stock)
+    if (Live().erase(object) && !object->stock) {
         --g_liveCount;
+        --g_liveByKind[size_t(object->kind)];
+    }
 }
 
 Object *Lookup(const void *handle) {
@@ -876,6 +881,16 @@ BOOL VxIsLiveObject(const void *handle) {
 }
 size_t VxLiveObjectCount() {
     return g_liveCount;
+}
+
+VxLiveGdiCounts VxLiveGdiObjects() {
+    VxLiveGdiCounts c;
+    c.bitmaps = g_liveByKind[size_t(Kind::Bitmap)];
+    c.palettes = g_liveByKind[size_t(Kind::Palette)];
+    c.brushes = g_liveByKind[size_t(Kind::Brush)];
+    c.dcs = g_liveByKind[size_t(Kind::Dc)];
+    c.icons = g_liveByKind[size_t(Kind::Icon)];
+    return c;
 }
 
 void VxSetObjectDeletedHook(VxObjectDeletedHook hook) {

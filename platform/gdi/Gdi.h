@@ -163,6 +163,11 @@ BOOL VxIsLiveObject(const void *handle);
 // The number of live GDI objects (bitmaps, palettes, brushes, DCs), stock
 // objects excluded; tests use it to find leaks.
 size_t VxLiveObjectCount();
+// The same by kind, for leak checks of one kind and long-running soak runs.
+struct VxLiveGdiCounts {
+    size_t bitmaps = 0, palettes = 0, brushes = 0, dcs = 0, icons = 0;
+};
+VxLiveGdiCounts VxLiveGdiObjects();
 
 // Called with the handle of every object (bitmap, palette, brush, DC) just
 // before it goes, so that wrappers holding it can let go.

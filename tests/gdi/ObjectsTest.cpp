@@ -214,6 +214,7 @@ TEST(Icons, LoadSharingAndDrawIconEx) {
 
 TEST(Framework, ACreateOnAWrapperThatHoldsAnObjectFailsWithoutLeaking) {
     const size_t before = VxLiveObjectCount();
+    const VxLiveGdiCounts kinds = VxLiveGdiObjects();
     {
         CDC screen;
         ASSERT_TRUE(screen.CreateDC("DISPLAY", nullptr, nullptr, nullptr));
@@ -221,6 +222,10 @@ TEST(Framework, ACreateOnAWrapperThatHoldsAnObjectFailsWithoutLeaking) {
         ASSERT_TRUE(bitmap.CreateCompatibleBitmap(&screen, 8, 8));
         EXPECT_FALSE(bitmap.CreateBitmap(2, 2, 1, 1, nullptr)) << "already holds a bitmap";
         EXPECT_EQ(VxLiveObjectCount(), before + 2);
+        const VxLiveGdiCounts live = VxLiveGdiObjects();
+        EXPECT_EQ(live.dcs - kinds.dcs, 1u);
+        EXPECT_EQ(live.bitmaps - kinds.bitmaps, 1u);
+        EXPECT_EQ(live.brushes + live.palettes, kinds.brushes + kinds.palettes);
     }
     EXPECT_EQ(VxLiveObjectCount(), before);
 }

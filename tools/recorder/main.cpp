@@ -6,6 +6,7 @@
 //   vantorix-recorder --background synthetic --sheet sheet.png --every 4
 //   vantorix-recorder --background wallpaper:clouds.bmp --tile --out frames/
 //   vantorix-recorder --size 1920x1080 --realtime 20 --speed 10
+//   vantorix-recorder --size 1920x1080 --soak 30 --speed 10
 #include "VirtualScene.h"
 #include "platform/afx/DesktopProfile.h"
 #include "platform/gdi/Gdi.h"
@@ -22,6 +23,7 @@
 #include <QTimer>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -32,6 +34,17 @@ double CpuSeconds() {
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// The resident set size in KiB, 0 when it cannot be read.
+long RssKiB() {
+    long pages = 0, resident = 0;
+    if (std::FILE *f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
 int Fail(const QString &message) {
@@ -109,9 +122,13 @@ int main(int argc, char **argv) {
     const QCommandLineOption realtime(
         "realtime", "Run with the real timers for this many seconds and report the CPU share.",
         "seconds");
-    const QCommandLineOption speed("speed", "Speed setting for --realtime.", "n", "10");
+    const QCommandLineOption soak("soak",
+                                  "Run with the real timers for this many minutes, printing the "
+                                  "memory in use and the live drawing objects every minute.",
+                                  "minutes");
+    const QCommandLineOption speed("speed", "Speed setting for --realtime and --soak.", "n", "10");
     cli.addOptions({size, seed, ticks, reliability, depth, background, tile, desktopColour, out,
-                    every, sheet, columns, thumb, window, hashes, realtime, speed});
+                    every, sheet, columns, thumb, window, hashes, realtime, soak, speed});
     cli.process(app);
 
     vxrec::VirtualSceneOptions o;
@@ -178,6 +195,32 @@ int main(int argc, char **argv) {
             "screen %dx%d, speed %s: %d passes, %.2f s CPU in %.2f s = %.1f %% of one core\n",
             o.width, o.height, qPrintable(cli.value(speed)), scene.scene()->m_nPassCount, cpu,
             elapsed, 100.0 * cpu / elapsed);
+        return 0;
+    }
+
+    if (cli.isSet(soak)) {
+        // A long run at the given speed: memory and drawing objects must stay
+        // flat however many passes, explosions and scorch marks go by.
+        const int minutes = cli.value(soak).toInt();
+        scene.scene()->SetTickTimer(cli.value(speed).toInt());
+        const auto report = [&](int minute) {
+            const VxLiveGdiCounts live = VxLiveGdiObjects();
+            std::printf("minute %3d: rss %ld KiB, bitmaps %zu, dcs %zu, palettes %zu, brushes "
+                        "%zu, icons %zu, passes %d\n",
+                        minute, RssKiB(), live.bitmaps, live.dcs, live.palettes, live.brushes,
+                        live.icons, scene.scene()->m_nPassCount);
+            std::fflush(stdout);
+        };
+        report(0);
+        int minute = 0;
+        QTimer clock;
+        QObject::connect(&clock, &QTimer::timeout, &app, [&] {
+            report(++minute);
+            if (minute >= minutes)
+                app.exit(0);
+        });
+        clock.start(60 * 1000);
+        app.exec();
         return 0;
     }
 
