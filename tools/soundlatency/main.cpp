@@ -528,19 +528,20 @@ int main(int argc, char **argv) {
             continue;
         }
         const double startMs = double(onsets[i] - index(q.at)) * 1000.0 / kRate;
-        const bool cutByPlay = i + 1 < requests.size() && requests[i + 1].waveId;
-        // Heard until the next sound's onset, or until the sink went silent.
-        const long bound = i + 1 < requests.size() && requests[i + 1].waveId && onsets[i + 1] >= 0
-                               ? std::min(next, onsets[i + 1])
-                               : next + (i + 1 < requests.size() ? 0 : kRate);
-        long end =
-            cutByPlay && onsets[i + 1] >= 0 ? onsets[i + 1] : lastSound(onsets[i], bound) + 1;
-        const double heardMs = double(end - onsets[i]) * 1000.0 / kRate;
         // A wave may end in a few samples of silence: its audible length.
         size_t audible = w.pcm.size();
         while (audible > 0 && std::abs(int(w.pcm[audible - 1])) <= 2)
             --audible;
         const double lengthMs = double(audible) * 1000.0 / kRate;
+        // Heard until the next sound's onset when that one cuts it, otherwise
+        // until the sink went silent.
+        const bool cutByPlay = i + 1 < requests.size() && requests[i + 1].waveId &&
+                               onsets[i + 1] >= 0 && Ms(requests[i + 1].at - q.at) < lengthMs;
+        const long bound = i + 1 < requests.size() && requests[i + 1].waveId && onsets[i + 1] >= 0
+                               ? std::min(next, onsets[i + 1])
+                               : next + (i + 1 < requests.size() ? 0 : kRate);
+        const long end = cutByPlay ? onsets[i + 1] : lastSound(onsets[i], bound) + 1;
+        const double heardMs = double(end - onsets[i]) * 1000.0 / kRate;
         const double dueMs =
             i + 1 < requests.size() ? std::min(lengthMs, Ms(requests[i + 1].at - q.at)) : lengthMs;
         const bool afterSilence = i == 0 || !requests[i - 1].waveId ||
@@ -551,7 +552,8 @@ int main(int argc, char **argv) {
         std::printf("%-10s %9.0f %11.1f %11.1f %11.1f %6.2f\n", w.role, Ms(q.at - begin), startMs,
                     heardMs, dueMs, scores[i]);
     }
-    std::printf("\n");
+    std::printf("\n(times are placed on the capture by the earliest arrival of its data; the\n"
+                "sink renders a block ahead, so a prompt start can read a few ms below 0)\n");
     std::vector<double> all = fromSilence;
     all.insert(all.end(), replacing.begin(), replacing.end());
     Summary("start, every sound", all);
