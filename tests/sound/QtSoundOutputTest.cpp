@@ -15,7 +15,7 @@ using namespace wavetest;
 
 namespace {
 
-// Points the sound client at a server that cannot exist before Qt Multimedia
+// Points the sound client at a server that cannot exist before the output
 // first looks for one, whatever the machine running the tests has.
 std::unique_ptr<QCoreApplication> MakeAppWithoutSoundServer() {
     qputenv("PULSE_SERVER", "unix:/nonexistent/vantorix-test/native");
