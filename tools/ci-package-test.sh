@@ -26,6 +26,12 @@ version=$(/usr/bin/vantorix --version)
 [[ "$version" =~ ^vantorix\ [0-9]+(\.[0-9]+)*$ ]] || fail "--version printed \"$version\""
 echo "$version"
 /usr/bin/vantorix --help | grep -q -- "-s" || fail "--help lists no modes"
+for f in /usr/libexec/xscreensaver/vantorix /usr/lib/vantorix/libvxpassword.so \
+    /usr/share/applications/vantorix.desktop /usr/share/man/man6/vantorix.6.gz; do
+    [[ -e "$f" ]] || fail "$f is not installed"
+done
+[[ ! -f data/vantorix.xml || -f /usr/share/xscreensaver/config/vantorix.xml ]] ||
+    fail "XScreenSaver's settings page is not installed"
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate /usr/share/applications/vantorix.desktop
 fi
