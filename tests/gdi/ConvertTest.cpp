@@ -32,21 +32,6 @@ uint32_t SystemRed(int index) {
     return sys[index].rgbRed;
 }
 
-TEST(Conversion, ColourToMonoMatchesTheSourceBackgroundByStoredValue) {
-    Surface src(4, 1, 32), mask(4, 1, 1);
-    const COLORREF colours[4] = {RGB(0, 128, 0), RGB(0, 128, 1), RGB(0, 128, 0),
-                                 RGB(255, 255, 255)};
-    for (int x = 0; x < 4; ++x)
-        SetPixel(src.dc, x, 0, colours[x]);
-    // The destination DC's colours play no part; the source DC's background does.
-    SetBkColor(mask.dc, RGB(0, 128, 1));
-    SetTextColor(mask.dc, RGB(0, 128, 0));
-    SetBkColor(src.dc, RGB(0, 128, 0));
-    ASSERT_TRUE(BitBlt(mask.dc, 0, 0, 4, 1, src.dc, 0, 0, SRCCOPY));
-    EXPECT_EQ(Snapshot(mask.bitmap), (std::vector<uint32_t>{1, 0, 1, 0}))
-        << "only exact key pixels; a near colour and white are not the key";
-}
-
 TEST(Conversion, MonoToColourUsesTheDestinationTextAndBackground) {
     const BYTE bits[2] = {0xA0, 0}; // 1 0 1 0
     Surface mono(CreateBitmap(4, 1, 1, 1, bits)), colour(4, 1, 32);
@@ -57,14 +42,6 @@ TEST(Conversion, MonoToColourUsesTheDestinationTextAndBackground) {
     ASSERT_TRUE(BitBlt(colour.dc, 0, 0, 4, 1, mono.dc, 0, 0, SRCCOPY));
     EXPECT_EQ(Snapshot(colour.bitmap),
               (std::vector<uint32_t>{0x040506, 0x010203, 0x040506, 0x010203}));
-    // With a fresh DC's colours, 1 bits become all-ones pixels and 0 bits zero.
-    for (int bpp : {32, 8}) {
-        DisplayDepth depth(bpp);
-        Surface fresh(4, 1, bpp);
-        BitBlt(fresh.dc, 0, 0, 4, 1, mono.dc, 0, 0, SRCCOPY);
-        EXPECT_EQ(Read(fresh.bitmap, 0, 0), bpp == 8 ? 0xFFu : 0xFFFFFFu) << bpp;
-        EXPECT_EQ(Read(fresh.bitmap, 1, 0), 0u) << bpp;
-    }
 }
 
 TEST(Conversion, ColourToColourGoesThroughTheDestinationPalette) {
