@@ -1,6 +1,7 @@
-// The three dialog templates: frame facts, and the consistency the dialogs
-// rely on (controls inside the dialog, ids found once, radio groups, images
-// that exist).
+// The three dialog templates: the consistency the dialogs rely on (controls
+// inside the dialog, ids found once, one default button, images that exist).
+// Radio groups, tab stops and text that fits are checked on the live dialogs
+// in tests/ui.
 #include "ResourceView.h"
 
 #include "platform/afx/DialogTemplate.h"
@@ -10,7 +11,6 @@
 
 #include <set>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -55,48 +55,6 @@ TEST(DialogTemplates, ControlsAreWellFormed) {
         }
         EXPECT_EQ(defaults, id == IDD_SPLASH ? 0 : 1) << "dialog " << id;
     }
-}
-
-TEST(DialogTemplates, RadioButtonsFormTheirGroups) {
-    // A group runs from a control with WS_GROUP to the next one; automatic
-    // radio buttons exclude each other within their group only.
-    const DialogTemplate *d = Dialog(IDD_CONFIG);
-    ASSERT_NE(d, nullptr);
-    std::vector<std::set<int>> groups;
-    for (size_t i = 0; i < d->count; ++i) {
-        const DialogItemTemplate &c = d->items[i];
-        if (i == 0 || (c.style & WS_GROUP))
-            groups.emplace_back();
-        if (c.cls == DialogControlClass::Button && (c.style & 0xF) == BS_AUTORADIOBUTTON)
-            groups.back().insert(c.id);
-    }
-    std::erase_if(groups, [](const std::set<int> &g) { return g.empty(); });
-    const std::vector<std::set<int>> expected = {{IDC_SOUND_OFF, IDC_SOUND_PARTIAL, IDC_SOUND_FULL},
-                                                 {IDC_BLACK, IDC_WALLPAPER}};
-    EXPECT_EQ(groups, expected);
-    // The keyboard reaches each group through its first button.
-    for (size_t i = 0; i < d->count; ++i)
-        if (d->items[i].id == IDC_SOUND_OFF || d->items[i].id == IDC_BLACK) {
-            EXPECT_TRUE(d->items[i].style & WS_TABSTOP) << "control " << d->items[i].id;
-        }
-}
-
-TEST(DialogTemplates, AboutLinesFitTheirBoxes) {
-    // The wording of the About box is ours; each line must fit its static
-    // control at the dialog font's average of 4 dialog units per character.
-    const DialogTemplate *d = Dialog(IDD_ABOUTBOX);
-    ASSERT_NE(d, nullptr);
-    int lines = 0;
-    for (size_t i = 0; i < d->count; ++i) {
-        const DialogItemTemplate &c = d->items[i];
-        if (c.cls != DialogControlClass::Static || (c.style & 0x1F) != SS_LEFT)
-            continue;
-        ++lines;
-        const size_t len = std::string(c.text).size();
-        EXPECT_GT(len, 0u) << "About line " << i + 1;
-        EXPECT_LE(int(len) * 4, c.cx) << "About line " << i + 1 << " \"" << c.text << "\"";
-    }
-    EXPECT_EQ(lines, 6);
 }
 
 } // namespace
