@@ -21,8 +21,8 @@ TEST(Icons, EachIsItsOwn32x32SixteenColourImageWithBlackUnderTheMask) {
         const IconView v = ParseIcon(b);
         ASSERT_TRUE(v.ok) << "icon " << id;
         // type, count, size, image height (both masks), bits, directory bits, compression
-        EXPECT_EQ((std::vector<long>{v.type, v.count, v.width, v.height, v.dib.height,
-                                     v.dib.bitCount, v.field6, v.dib.compression}),
+        EXPECT_EQ((std::vector<long>{v.type, v.count, v.width, v.height, v.imageHeight, v.bitCount,
+                                     v.field6, v.compression}),
                   (std::vector<long>{1, 1, 32, 32, 64, 4, 4, 0}))
             << "icon " << id;
         int transparent = 0;
@@ -31,7 +31,7 @@ TEST(Icons, EachIsItsOwn32x32SixteenColourImageWithBlackUnderTheMask) {
                 if (v.Transparent(x, y)) {
                     ++transparent;
                     // Masked pixels must be black, or they would tint the screen.
-                    const uint8_t pair = v.dib.bits[size_t(31 - y) * 16 + size_t(x / 2)];
+                    const uint8_t pair = v.xorBits[size_t(31 - y) * 16 + size_t(x / 2)];
                     EXPECT_EQ(x % 2 ? pair & 15 : pair >> 4, 0)
                         << "icon " << id << " at " << x << "," << y;
                 }
@@ -77,12 +77,12 @@ TEST(Cursor, IsInvisibleWithHotSpotAtTheCorner) {
     const IconView v = ParseIcon(FindBlob(RT_GROUP_CURSOR, IDC_INVISIBLE_CURSOR));
     ASSERT_TRUE(v.ok);
     // type, count, size, hot spot, bits, image height
-    EXPECT_EQ((std::vector<long>{v.type, v.count, v.width, v.height, v.field4, v.field6,
-                                 v.dib.bitCount, v.dib.height}),
+    EXPECT_EQ((std::vector<long>{v.type, v.count, v.width, v.height, v.field4, v.field6, v.bitCount,
+                                 v.imageHeight}),
               (std::vector<long>{2, 1, 32, 32, 0, 0, 1, 64}));
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x)
-            EXPECT_TRUE(v.Transparent(x, y) && !v.Bit(v.dib.bits, 4, x, y))
+            EXPECT_TRUE(v.Transparent(x, y) && !v.Bit(v.xorBits, 4, x, y))
                 << x << "," << y << " is not transparent or would invert the screen";
 }
 

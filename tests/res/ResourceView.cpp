@@ -21,56 +21,48 @@ uint32_t Le(const uint8_t *p, int bytes) {
     return v;
 }
 
-DibView ParseDib(Blob b, bool masks) {
+DibView ParseDib(Blob packed) {
     DibView d;
-    if (!b || b.size < 40)
-        return d;
-    const uint8_t *p = b.data;
-    d.width = int32_t(Le(p + 4));
-    d.height = int32_t(Le(p + 8));
-    d.planes = uint16_t(Le(p + 12, 2));
-    d.bitCount = uint16_t(Le(p + 14, 2));
-    d.compression = Le(p + 16);
-    d.sizeImage = Le(p + 20);
-    d.coloursUsed = Le(p + 32);
-    if (Le(p) != 40 || d.width <= 0 || d.height <= 0 || d.width > 4096 || d.height > 4096)
-        return d;
-    const size_t colours = d.coloursUsed || d.bitCount > 8 ? d.coloursUsed : 1u << d.bitCount;
-    d.stride = (size_t(d.width) * d.bitCount + 31) / 32 * 4;
-    const size_t rows = masks ? size_t(d.height / 2) : size_t(d.height);
-    const size_t andStride = masks ? (size_t(d.width) + 31) / 32 * 4 : 0;
-    d.totalSize = 40 + colours * 4 + (d.stride + andStride) * rows;
-    d.table = p + 40;
-    d.bits = p + 40 + colours * 4;
-    d.ok = d.totalSize <= b.size;
+    d.ok = packed && VxDecodePackedDib(packed.data, packed.size, &d);
+    return d;
+}
+
+DibView ParseBitmapFile(Blob file) {
+    DibView d;
+    d.ok = file && VxDecodeBitmapFile(file.data, file.size, &d);
     return d;
 }
 
 std::vector<uint32_t> DibView::Colours() const {
     std::vector<uint32_t> t;
-    for (int i = 0; i < 256; ++i)
-        t.push_back(Le(table + 4 * i, 3));
+    for (const RGBQUAD &q : colors)
+        t.push_back(uint32_t(q.rgbRed) << 16 | uint32_t(q.rgbGreen) << 8 | q.rgbBlue);
     return t;
 }
 
 IconView ParseIcon(Blob b) {
     IconView v;
-    if (!b || b.size < 22)
+    if (!b || b.size < 22 + 40)
         return v;
-    const uint8_t *p = b.data;
+    const uint8_t *p = b.data, *h = p + 22;
     v.type = uint16_t(Le(p + 2, 2));
     v.count = uint16_t(Le(p + 4, 2));
     v.width = p[6];
     v.height = p[7];
     v.field4 = uint16_t(Le(p + 10, 2));
     v.field6 = uint16_t(Le(p + 12, 2));
-    const uint32_t bytes = Le(p + 14), offset = Le(p + 18);
-    if (Le(p, 2) != 0 || offset != 22 || size_t(offset) + bytes != b.size)
+    v.imageHeight = Le(h + 8);
+    v.bitCount = Le(h + 14, 2);
+    v.compression = Le(h + 16);
+    if (Le(p, 2) != 0 || Le(p + 18) != 22 || 22 + size_t(Le(p + 14)) != b.size || Le(h) != 40 ||
+        Le(h + 4) != 32 || v.bitCount > 8)
         return v;
-    v.dib = ParseDib({p + offset, bytes}, true);
-    // The masks end the file: the XOR image, then the AND mask.
-    v.andBits = v.dib.bits + v.dib.stride * 32;
-    v.ok = v.dib.ok && v.dib.width == 32 && v.andBits + 4 * 32 == p + b.size;
+    // The table, the XOR image and the AND mask end the file.
+    const size_t colours = Le(h + 32) ? Le(h + 32) : 1u << v.bitCount;
+    const size_t xorBytes = (32 * size_t(v.bitCount) + 31) / 32 * 4 * 32;
+    v.ok = 22 + 40 + 4 * colours + xorBytes + 4 * 32 == b.size;
+    v.xorBits = h + 40 + 4 * colours;
+    v.andBits = v.xorBits + xorBytes;
     return v;
 }
 
