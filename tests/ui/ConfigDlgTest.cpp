@@ -2,25 +2,18 @@
 // driven with real mouse clicks and key presses through QTest, with the
 // settings in a private per-test profile folder.
 #include "ui/ConfigDlg.h"
+#include "../app/ShellTestSupport.h"
 #include "platform/qt/QtFramework_p.h"
 #include "platform/qt/QtWindowImpl.h"
 #include "res/ResourceIds.h"
-#include "res/ResourceTable.h"
 #include "settings/SaverSettings.h"
 #include "ui/AboutDlg.h"
-
-#include "platform/afx/Resources.h"
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QCheckBox>
 #include <QContextMenuEvent>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QHelpEvent>
 #include <QLabel>
@@ -30,8 +23,6 @@
 #include <QSettings>
 #include <QSlider>
 #include <QStyle>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 #include <QToolTip>
 
@@ -43,6 +34,8 @@
 
 namespace {
 
+using shelltest::WaitFor;
+
 using Values = std::array<int, 5>; // Speed, Reliability, Sound, ClearScreen, Wallpaper
 
 const char *const kKeys[] = {"Speed", "Reliability", "Sound", "ClearScreen", "Wallpaper"};
@@ -53,12 +46,7 @@ const char *const kKeys[] = {"Speed", "Reliability", "Sound", "ClearScreen", "Wa
 class ConfigDlgTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        static int argc = 1;
-        static char name[] = "vx_config_test";
-        static char *argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-        QApplication::setQuitOnLastWindowClosed(false);
-        AfxSetResourceHandle(VxModuleHandle(&g_vantorixResources));
+        shelltest::App();
         auto *app = new CWinApp; // AfxGetApp() from here on
         app->SetRegistryKey("Quorvane Screen Savers");
         app->SetAppName("/usr/bin/vantorix");
@@ -74,10 +62,7 @@ class ConfigDlgTest : public ::testing::Test {
     }
     // The store's file is written and read here as another process sees it.
     static void StoreRaw(const QByteArray &content) {
-        QDir().mkpath(QFileInfo(ProfileFile()).path());
-        QFile file(ProfileFile());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(content);
+        shelltest::WriteFile(ProfileFile(), content);
     }
     static void Store(const Values &v) {
         QByteArray text = "[Config]\n";
@@ -143,14 +128,6 @@ void Key(const CWnd &dialog, int id, Qt::Key key) {
     QTest::keyClick(w, key);
 }
 
-bool WaitFor(const std::function<bool()> &done) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < 2000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
-
 // The configuration run as the application does it: load, run modally as
 // the main window, store all five values on OK only. `during` runs inside
 // the loop once the dialog is the active window and is expected to end it;
@@ -189,6 +166,7 @@ INT_PTR ConfigurationRun(const std::function<void(CConfigDlg &)> &during,
 
 TEST_F(ConfigDlgTest, StoredValuesShowInTheControlsAndOkStoresWhatTheyShow) {
     // Icons: 144 keep, 145 black, 146 wallpaper; 147 off, 148 partial, 149 full.
+    const int kMax = INT_MAX, kMin = INT_MIN;
     const struct {
         bool nothingStored;
         Values stored;
@@ -201,15 +179,10 @@ TEST_F(ConfigDlgTest, StoredValuesShowInTheControlsAndOkStoresWhatTheyShow) {
                 {false, {10, 1, 0, 1, 0}, 10, 1, "100110", 147, 145, {10, 1, 0, 1, 0}},
                 {false, {99, 11, 3, 1, 2}, 10, 10, "000100", 147, 146, {10, 10, 0, 1, 0}},
                 {false, {0, -5, -1, 0, -1}, 1, 1, "000000", 147, 144, {1, 1, 0, 0, 0}},
-                {false,
-                 {INT_MAX, INT_MIN, INT_MAX, 0, INT_MIN},
-                 10,
-                 1,
-                 "000000",
-                 147,
-                 144,
-                 {10, 1, 0, 0, 0}},
-                {false, {5, 5, 1, 7, 0}, 5, 5, "010110", 148, 145, {5, 5, 1, 1, 0}}};
+                {false, {kMax, kMin, kMax, 0, kMin}, 10, 1, "000000", 147, 144, {10, 1, 0, 0, 0}},
+                {false, {5, 5, 1, 7, 0}, 5, 5, "010110", 148, 145, {5, 5, 1, 1, 0}},
+                // Wallpaper is kept (and stored) while Clear is unchecked.
+                {false, {5, 5, 1, 0, 1}, 5, 5, "010001", 148, 144, {5, 5, 1, 0, 1}}};
     const int buttons[] = {IDC_SOUND_OFF, IDC_SOUND_PARTIAL, IDC_SOUND_FULL,
                            IDC_CLEAR,     IDC_BLACK,         IDC_WALLPAPER};
     for (const auto &row : rows) {
@@ -260,24 +233,6 @@ TEST_F(ConfigDlgTest, ClearEnablesTheBackgroundChoiceWhichKeepsItsStateWhileDisa
     });
 }
 
-TEST_F(ConfigDlgTest, SoundButtonsPickTheSoundIconAndOkWithClearUncheckedKeepsTheBackground) {
-    Store({5, 5, 7, 1, 1}); // no sound button checked to begin with
-    const INT_PTR result = ConfigurationRun([](CConfigDlg &dlg) {
-        const int buttons[] = {IDC_SOUND_OFF, IDC_SOUND_PARTIAL, IDC_SOUND_FULL};
-        for (int i : {2, 1, 0}) {
-            Click(dlg, buttons[i]);
-            std::string checked = "000";
-            checked[i] = '1';
-            EXPECT_EQ(Pattern(dlg, buttons), checked) << "the sound buttons are one group";
-            EXPECT_EQ(ShownIcon(dlg, IDC_SOUND_ICON), Icon(IDI_SOUND_OFF + i));
-        }
-        Click(dlg, IDC_CLEAR);
-        Click(dlg, IDOK);
-    });
-    EXPECT_EQ(result, IDOK);
-    EXPECT_EQ(Stored(), (Values{5, 5, 0, 0, 1})) << "Wallpaper is stored with Clear unchecked";
-}
-
 TEST_F(ConfigDlgTest, CancellingAfterChangingEveryControlLeavesTheFileByteIdentical) {
     // Values outside the dialog's ranges, another group and a hand-written
     // layout: all of it must survive untouched.
@@ -306,9 +261,7 @@ TEST_F(ConfigDlgTest, CancellingAfterChangingEveryControlLeavesTheFileByteIdenti
             &after);
         EXPECT_EQ(result, IDCANCEL);
         EXPECT_EQ(after, (Values{42, -3, 9, 0, 1})) << "the record keeps what was loaded";
-        QFile file(ProfileFile());
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        EXPECT_EQ(file.readAll(), original);
+        EXPECT_EQ(shelltest::ReadFile(ProfileFile()), original);
     }
 }
 
@@ -377,26 +330,21 @@ QString HoverTip(QWidget *control, bool move = true) {
 }
 
 TEST_F(ConfigDlgTest, EachToolShowsItsOwnTextAndOtherControlsShowNone) {
-    const struct {
-        int id;
-        const char *text;
-    } tools[] = {{IDC_SPEED_SLIDER, "Controls the speed of the jets going across the screen"},
-                 {IDC_MISSILE_SLIDER, "Controls the frequency at which missiles are fired"},
-                 {IDC_ABOUT, "Shows the about box"},
-                 {IDC_SOUND_OFF, "Turns all sound effects off"},
-                 {IDC_SOUND_PARTIAL, "Sound effects on the first drive-by, then off"},
-                 {IDC_SOUND_FULL, "Turns all sound effects always on"},
-                 {IDC_CLEAR, "Clear the screen when the screen saver starts"},
-                 {IDC_BLACK, "Clear the screen to black"},
-                 {IDC_WALLPAPER, "Clear the screen with the desktop wallpaper"},
-                 {IDCANCEL, "Cancel changes and exit configuration"},
-                 {IDOK, "Save changes and exit configuration"}};
+    const int tools[] = {IDC_SPEED_SLIDER,  IDC_MISSILE_SLIDER, IDC_ABOUT, IDC_SOUND_OFF,
+                         IDC_SOUND_PARTIAL, IDC_SOUND_FULL,     IDC_CLEAR, IDC_BLACK,
+                         IDC_WALLPAPER,     IDCANCEL,           IDOK};
     Store({5, 5, 1, 1, 0}); // "Black" and "Wallpaper" enabled
     ConfigurationRun([&](CConfigDlg &dlg) {
-        for (const auto &tool : tools) {
-            EXPECT_EQ(HoverTip(Widget(dlg, tool.id)), QString::fromUtf8(tool.text)) << tool.id;
-            EXPECT_STREQ(dlg.m_toolTip.GetToolText(dlg.GetDlgItem(tool.id)), tool.text);
+        QStringList shown;
+        for (int id : tools) {
+            shown << HoverTip(Widget(dlg, id));
+            EXPECT_EQ(shown.last(),
+                      QString::fromUtf8(dlg.m_toolTip.GetToolText(dlg.GetDlgItem(id))))
+                << id;
         }
+        shown.removeDuplicates();
+        EXPECT_EQ(shown.size(), qsizetype(std::size(tools))) << "one text of its own each";
+        EXPECT_FALSE(shown.contains(QString())) << "every tool shows a text";
         // Pictures, labels, frames and group boxes carry no tool.
         int withoutTool = 0;
         for (QWidget *child :
