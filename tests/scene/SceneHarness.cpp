@@ -12,28 +12,14 @@ namespace {
 constexpr std::pair<int, DWORD> kWaveRates[] = {
     {170, 11025}, {3000, 8000}, {3001, 12000}, {3002, 16000}};
 
-// A packed DIB: info header, 256-entry table, bottom-up 8-bit rows.
+// A packed 8-bit DIB over the test table.
 std::vector<BYTE> MakePackedDib(SIZE size, const std::function<BYTE(int, int)> &pixel) {
-    const int stride = (size.cx + 3) & ~3;
-    std::vector<BYTE> dib(40 + 256 * 4 + size_t(stride) * size.cy, 0);
-    BITMAPINFOHEADER h{};
-    h.biSize = 40;
-    h.biWidth = size.cx;
-    h.biHeight = size.cy;
-    h.biPlanes = 1;
-    h.biBitCount = 8;
-    h.biCompression = BI_RGB;
-    std::memcpy(dib.data(), &h, sizeof h);
-    for (int i = 0; i < 256; ++i) {
-        const QRgb c = TableRgb(BYTE(i));
-        BYTE *q = &dib[40 + i * 4];
-        q[0] = BYTE(qBlue(c)), q[1] = BYTE(qGreen(c)), q[2] = BYTE(qRed(c));
-    }
-    BYTE *bits = &dib[40 + 256 * 4];
-    for (int y = 0; y < size.cy; ++y)
-        for (int x = 0; x < size.cx; ++x)
-            bits[size_t(size.cy - 1 - y) * stride + x] = pixel(x, y);
-    return dib;
+    gditest::DibLayout dib;
+    dib.width = size.cx, dib.height = size.cy;
+    for (int i = 0; i < 256; ++i)
+        dib.table.push_back(gditest::Quad(TableRgb(BYTE(i)) & 0xFFFFFF));
+    dib.pixel = [&pixel](int x, int y) { return uint32_t(pixel(x, y)); };
+    return gditest::PackedDib(dib);
 }
 
 // A mono 8-bit PCM wave image of 64 samples.
