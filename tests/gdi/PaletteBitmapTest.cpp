@@ -1,7 +1,6 @@
 // CPaletteBitmap on both paths, its failure messages and releases, and the
 // sprite masks and masked drawing built on it, at 32 and 8 bits per pixel.
 #include "gfx/PaletteBitmap.h"
-#include "platform/afx/MessageBox.h"
 #include "platform/afx/Resources.h"
 #include "tests/gdi/GdiTestKit.h"
 
@@ -14,22 +13,6 @@
 using namespace gditest;
 
 namespace {
-
-class MessageRecorder : public IMessageBoxService {
-  public:
-    MessageRecorder() : previous_(VxSetMessageBoxService(this)) {}
-    ~MessageRecorder() override { VxSetMessageBoxService(previous_); }
-    int Show(HWND, const char *text, const char *, UINT style) override {
-        texts.push_back(text);
-        styles.push_back(style);
-        return IDOK;
-    }
-    std::vector<std::string> texts;
-    std::vector<UINT> styles;
-
-  private:
-    IMessageBoxService *previous_;
-};
 
 constexpr WORD kSprite = 2500, kGrey4 = 10, kMono = 11, kGrey8 = 12, kUsed236 = 13, kTrue24 = 14,
                kUsed236At4 = 15, kTruncated = 16, kClaims16384 = 17, kClaims65535 = 18;
@@ -154,7 +137,7 @@ TEST_F(PaletteBitmap, PaletteSizesFollowTheColourTable) {
         {"8 bpp, colours-used 0", kGrey8, 256},        {"8 bpp, colours-used 236", kUsed236, 236},
         {"4 bpp, colours-used 236", kUsed236At4, 236}, {"24 bpp", kTrue24, 0}};
     for (const auto &row : rows) {
-        MessageRecorder messages;
+        MessageLog messages;
         CPaletteBitmap bitmap;
         const BOOL loaded = bitmap.LoadBitmap(MAKEINTRESOURCE(row.id), TRUE, TestModule());
         EXPECT_TRUE(messages.texts.empty()) << row.name;
@@ -205,7 +188,7 @@ TEST_F(PaletteBitmap, FailuresShowTheirMessageOnlyOnThePalettePath) {
         {"no memory for the device bitmap", TRUE, kGrey8, VxFailPoint::CreateBitmap, 0, nullptr},
     };
     for (const auto &row : rows) {
-        MessageRecorder messages;
+        MessageLog messages;
         VxFailAfter(row.fail, row.successesBeforeFailure);
         CPaletteBitmap bitmap;
         EXPECT_FALSE(bitmap.LoadBitmap(MAKEINTRESOURCE(row.id), row.withPalette, TestModule()))
@@ -240,7 +223,7 @@ TEST_F(PaletteBitmap, BadFileLoadsFailQuietly) {
                 {"DIB claiming 65535 colours", claims.c_str()},
                 {"path longer than 255 characters", longPath.c_str()}};
     for (const auto &row : rows) {
-        MessageRecorder messages;
+        MessageLog messages;
         CPaletteBitmap bitmap;
         EXPECT_FALSE(bitmap.LoadFromFile(row.path)) << row.name;
         EXPECT_EQ(bitmap.m_hObject, nullptr) << row.name;

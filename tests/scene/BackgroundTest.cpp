@@ -110,7 +110,7 @@ TEST(SceneBackground, ChoiceAndPlacementOfTheImage) {
                 .toUtf8());
         ini.close();
 
-        MessageBoxLog log;
+        gditest::MessageLog log;
         SceneSetup setup;
         setup.width = row.screen.width();
         setup.height = row.screen.height();

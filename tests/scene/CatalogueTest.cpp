@@ -60,7 +60,7 @@ TEST(SpriteCatalogue, KeyColourPaletteAndMasksByDepth) {
 
 TEST(SpriteCatalogue, MissingImagesAreReportedAndNeverDrawn) {
     for (int depth : {32, 8}) {
-        MessageBoxLog log;
+        gditest::MessageLog log;
         SceneSetup setup;
         setup.depth = depth;
         setup.desktop = [](int, int) { return qRgb(20, 40, 60); };

@@ -4,9 +4,9 @@
 // box is recorded; frames are read back from the window, work and background.
 #pragma once
 
-#include "platform/afx/MessageBox.h"
 #include "platform/afx/Resources.h"
 #include "platform/afx/SoundOutput.h"
+#include "tests/gdi/GdiTestKit.h"
 #include "tools/recorder/VirtualScene.h"
 
 #include <QImage>
@@ -37,20 +37,6 @@ struct SceneSetup : vxrec::VirtualSceneOptions {
     std::function<QRgb(int x, int y)> desktop = [](int, int) { return qRgb(0, 0, 96); };
     bool realResources = false; // the executable's own sprites instead
     std::vector<int> missingJetRows, missingShadowRows;
-};
-
-class MessageBoxLog : public IMessageBoxService {
-  public:
-    MessageBoxLog() { m_previous = VxSetMessageBoxService(this); }
-    ~MessageBoxLog() override { VxSetMessageBoxService(m_previous); }
-    int Show(HWND, const char *text, const char *, UINT) override {
-        texts.push_back(text);
-        return IDOK;
-    }
-    std::vector<std::string> texts;
-
-  private:
-    IMessageBoxService *m_previous;
 };
 
 class TestModule {
