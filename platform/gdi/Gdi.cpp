@@ -7,6 +7,7 @@
 #include <map>
 #include <new>
 #include <strings.h>
+#include <sys/mman.h>
 #include <unordered_set>
 
 namespace vxgdi {
@@ -23,6 +24,7 @@ VxObjectDeletedHook g_deletedHook = nullptr;
 
 int g_displayDepth = 32;
 Bitmap *g_screen = nullptr; // not owned
+VxScreenProvider g_screenProvider = nullptr;
 
 // The 20 static colours, 0-9 then 246-255, as complementary pairs i <-> 255-i.
 constexpr uint32_t kStaticLow[10] = {0x000000, 0x800000, 0x008000, 0x808000, 0x000080,
@@ -113,18 +115,30 @@ Bitmap *NewBitmap(int width, int height, int bpp) {
         return nullptr;
     if (InjectFailure(VxFailPoint::CreateBitmap))
         return nullptr;
-    // Rows start on 64-byte boundaries when the stride allows, which keeps the
-    // blit loops on whole cache lines.
-    void *mem = std::aligned_alloc(64, std::max<uint64_t>(64, (bytes + 63) / 64 * 64));
-    if (!mem)
-        return nullptr;
-    std::memset(mem, 0, bytes);
+    FreeDeleter release;
+    void *mem = nullptr;
+    if (bytes >= kMappedBitmapBytes) {
+        // Fresh mapped pages are zero already and cost nothing until drawn on.
+        const size_t mapped = size_t(bytes);
+        mem = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (mem == MAP_FAILED)
+            return nullptr;
+        release.source = FreeDeleter::Source::Mapped;
+        release.mappedBytes = mapped;
+    } else {
+        // Rows start on 64-byte boundaries when the stride allows, which keeps
+        // the blit loops on whole cache lines.
+        mem = std::aligned_alloc(64, std::max<uint64_t>(64, (bytes + 63) / 64 * 64));
+        if (!mem)
+            return nullptr;
+        std::memset(mem, 0, bytes);
+    }
     auto *b = new Bitmap;
     b->width = width;
     b->height = height;
     b->bpp = bpp;
     b->stride = size_t(stride);
-    b->bits.reset(static_cast<uint8_t *>(mem));
+    b->bits = std::unique_ptr<uint8_t, FreeDeleter>(static_cast<uint8_t *>(mem), release);
     Register(b);
     return b;
 }
@@ -342,9 +356,24 @@ void AddDirty(Dc *dc, int left, int top, int right, int bottom) {
     UnionRect(&dc->dirty, &dc->dirty, &r);
 }
 
+void FreeDeleter::operator()(uint8_t *p) const {
+    if (source == Source::Mapped)
+        munmap(p, mappedBytes);
+    else if (source == Source::Heap)
+        std::free(p);
+}
+
 Bitmap *Dc::Target() const {
-    if (dcKind == DcKind::Screen)
+    if (dcKind == DcKind::Screen) {
+        // The screen's picture is taken when something first draws from or
+        // onto it, not when a screen DC is merely made.
+        if (!g_screen && g_screenProvider) {
+            const VxScreenProvider provide = g_screenProvider;
+            g_screenProvider = nullptr;
+            provide();
+        }
         return g_screen;
+    }
     return bitmap && Lookup(bitmap) ? bitmap : nullptr;
 }
 
@@ -843,6 +872,36 @@ void VxSetScreenSurface(HBITMAP surface) {
 }
 HBITMAP VxGetScreenSurface() {
     return reinterpret_cast<HBITMAP>(g_screen);
+}
+void VxSetScreenProvider(VxScreenProvider provider) {
+    g_screenProvider = provider;
+}
+
+BOOL VxSetBitmapPixels(HBITMAP handle, BYTE *pixels, int width, int height, int stride) {
+    Bitmap *b = AsBitmap(handle);
+    if (!b || b->stock || b->dibSection || b->bpp != 32 || width <= 0 || height <= 0)
+        return FALSE;
+    if (pixels) {
+        if (stride < width * 4 || stride % 4 != 0)
+            return FALSE;
+        FreeDeleter lent;
+        lent.source = FreeDeleter::Source::Borrowed;
+        b->bits = std::unique_ptr<uint8_t, FreeDeleter>(pixels, lent);
+        b->width = width;
+        b->height = height;
+        b->stride = size_t(stride);
+        return TRUE;
+    }
+    // Pixels of its own again: take them from a fresh bitmap of the size.
+    Bitmap *fresh = NewBitmap(width, height, 32);
+    if (!fresh)
+        return FALSE;
+    b->bits = std::move(fresh->bits);
+    b->width = width;
+    b->height = height;
+    b->stride = fresh->stride;
+    Destroy(fresh);
+    return TRUE;
 }
 
 BOOL VxGetBitmapView(HBITMAP handle, VxBitmapView *view) {

@@ -134,6 +134,21 @@ void VxResetSystemPalette();
 // The layer does not own it; null means an empty screen.
 void VxSetScreenSurface(HBITMAP surface);
 HBITMAP VxGetScreenSurface();
+// The screen's picture on demand: while no screen surface is set, the first
+// drawing call that reads or writes the screen through a screen DC calls the
+// provider, which may set one. It is called at most once: it is cleared
+// before the call. Making a screen DC, asking its device caps or making
+// bitmaps compatible with it never calls it.
+using VxScreenProvider = void (*)();
+void VxSetScreenProvider(VxScreenProvider provider);
+
+// Points a 32 bpp bitmap at pixels lent by their owner (rows top-down,
+// `stride` bytes apart, a multiple of 4 and at least 4 * width), or, with
+// null `pixels`, gives it zeroed pixels of its own of that size. Lent pixels
+// are never freed here; the owner keeps them alive as long as the bitmap
+// points at them. Window surfaces use it to draw straight into the image
+// the toolkit presents, and the screen into its grabbed picture.
+BOOL VxSetBitmapPixels(HBITMAP bitmap, BYTE *pixels, int width, int height, int stride);
 
 // A bitmap in display format of any size, empty included (window backing
 // surfaces and the screen surface).

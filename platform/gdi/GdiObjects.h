@@ -26,8 +26,18 @@ struct Dc;
 // overflowing or exhausting memory.
 constexpr uint64_t kMaxBitmapBytes = uint64_t(512) << 20;
 
+// Pixels of at least this many bytes are mapped straight from the system, so
+// that a screen-sized surface goes back to it the moment it is deleted and
+// starts out as untouched zero pages.
+constexpr uint64_t kMappedBitmapBytes = uint64_t(1) << 20;
+
+// How a bitmap's pixels go when it does: freed, unmapped, or left to the
+// owner who lent them (VxSetBitmapPixels).
 struct FreeDeleter {
-    void operator()(uint8_t *p) const { std::free(p); }
+    enum class Source : uint8_t { Heap, Mapped, Borrowed };
+    Source source = Source::Heap;
+    size_t mappedBytes = 0;
+    void operator()(uint8_t *p) const;
 };
 
 struct Bitmap : Object {
