@@ -374,6 +374,7 @@ int AfxWinMain(int argc, char **argv) {
         CWnd *main = app->m_pMainWnd;
         if (main && IsWindow(main->GetSafeHwnd())) {
             VxSetMainWindowHandle(main->GetSafeHwnd());
+            VxEndStartUp();
             exitCode = app->Run();
         } else {
             // Nothing runs without its main window.

@@ -64,6 +64,16 @@ void VxResizeBacking(VxWindowImpl *impl, QSize size);
 void VxCopyFromScreen(HBITMAP backing, QPoint origin, QSize size);
 // The backing surface as an image (sharing its pixels when they are 32-bit).
 QImage VxBackingImage(HBITMAP backing);
+// The window's backing surface, for drawing or reading it now. When it lives
+// in the toolkit's image of the window this checks that the image is still
+// the one the toolkit presents; if the toolkit replaced it, the window gets
+// pixels of its own again and is invalidated whole.
+HBITMAP VxWindowBacking(VxWindowImpl *impl);
+// Moves a top-level window's backing surface into the toolkit's image of the
+// window (called as the toolkit paints it): from then on drawing through the
+// window's DC changes what the toolkit presents, without a second
+// screen-sized copy. Only on a 32-bit display without scaling.
+void VxShareBackingWithToolkit(VxWindowImpl *impl);
 // Presents the part of a window's backing surface that was drawn.
 void VxPresent(VxWindowImpl *impl, const RECT &rect);
 // Sends WM_PAINT when part of the window is invalid.

@@ -70,9 +70,15 @@ bool VxSurfaceWidget::event(QEvent *event) {
 
 void VxSurfaceWidget::paintEvent(QPaintEvent *event) {
     QPointer<VxSurfaceWidget> self(this);
+    VxWindowBacking(m_impl);
+    if (Target(m_impl))
+        VxShareBackingWithToolkit(m_impl);
     if (CWnd *wnd = Target(m_impl))
         VxPaintIfInvalid(wnd);
     if (!self)
+        return;
+    // A surface that lives in the toolkit's image is already what it shows.
+    if (m_impl && m_impl->sharedPixels && VxWindowBacking(m_impl) && m_impl->sharedPixels)
         return;
     QPainter painter(this);
     const QImage image = m_impl ? VxBackingImage(m_impl->backing) : QImage();

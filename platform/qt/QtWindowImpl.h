@@ -82,6 +82,11 @@ struct VxWindowImpl {
     // Surface windows: the backing bitmap in display format and the area that
     // still needs a WM_PAINT.
     HBITMAP backing = nullptr;
+    // While the backing bitmap's pixels are the toolkit's own image of the
+    // window (VxShareBackingWithToolkit): where that image's pixels are.
+    const uchar *sharedPixels = nullptr;
+    QSize sharedSize;
+    qsizetype sharedStride = 0;
     QRegion invalid;
     bool eraseBackground = false;
     bool createdSent = false;

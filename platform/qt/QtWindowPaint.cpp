@@ -6,7 +6,12 @@
 
 #include "platform/gdi/Gdi.h"
 
+#include <QBackingStore>
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <algorithm>
+#include <cstring>
 
 namespace {
 HBITMAP MakeBacking(int width, int height) {
@@ -20,11 +25,94 @@ HBITMAP MakeBacking(int width, int height) {
 }
 } // namespace
 
-// Copies what the screen shows at `origin` into a new backing surface: a
-// window without a background brush starts out showing what was under it.
-void VxCopyFromScreen(HBITMAP backing, QPoint origin, QSize size) {
-    if (!VxGetScreenSurface())
+namespace {
+
+// The toolkit's image of a top-level widget, when the window's surface can
+// live in it as it is: no scaling between logical and device pixels, the
+// widget's size, 32 bits per pixel. Null otherwise (not shown yet, say).
+QImage *ToolkitImage(QWidget *w) {
+    if (VxGetDisplayDepth() != 32 || !w || !w->isWindow() ||
+        !qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR") ||
+        !qEnvironmentVariableIsEmpty("QT_SCREEN_SCALE_FACTORS"))
+        return nullptr;
+    for (const QScreen *screen : QGuiApplication::screens())
+        if (screen->devicePixelRatio() != 1.0)
+            return nullptr;
+    QBackingStore *store = w->backingStore();
+    if (!store || store->size() != w->size() || w->size().isEmpty())
+        return nullptr;
+    QPaintDevice *device = store->paintDevice();
+    if (!device || device->devType() != QInternal::Image)
+        return nullptr;
+    auto *image = static_cast<QImage *>(device);
+    const QImage::Format format = image->format();
+    if (image->size() != w->size() ||
+        (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
+         format != QImage::Format_ARGB32_Premultiplied))
+        return nullptr;
+    return image;
+}
+
+bool StillShared(const VxWindowImpl *impl, const QImage *image) {
+    return image && image->constBits() == impl->sharedPixels && image->size() == impl->sharedSize &&
+           image->bytesPerLine() == impl->sharedStride;
+}
+
+} // namespace
+
+HBITMAP VxWindowBacking(VxWindowImpl *impl) {
+    if (!impl)
+        return nullptr;
+    if (!impl->sharedPixels)
+        return impl->backing;
+    QWidget *w = impl->widget();
+    if (StillShared(impl, ToolkitImage(w)))
+        return impl->backing;
+    // The toolkit let go of the image (a new size, a new native window): what
+    // the window showed went with it.
+    impl->sharedPixels = nullptr;
+    const QSize size = w ? w->size() : QSize(1, 1);
+    if (!VxSetBitmapPixels(impl->backing, nullptr, std::max(1, size.width()),
+                           std::max(1, size.height()), 0)) {
+        DeleteObject(impl->backing);
+        impl->backing = nullptr;
+    }
+    if (w) {
+        impl->invalid = QRegion(w->rect());
+        impl->eraseBackground = true;
+        w->update();
+    }
+    return impl->backing;
+}
+
+void VxShareBackingWithToolkit(VxWindowImpl *impl) {
+    if (!impl || impl->sharedPixels || !impl->backing)
         return;
+    QWidget *w = impl->widget();
+    QImage *image = ToolkitImage(w);
+    VxBitmapView view{};
+    if (!image || !VxGetBitmapView(impl->backing, &view) || view.bitsPixel != 32 ||
+        view.width != image->width() || view.height != image->height())
+        return;
+    // Written through constBits: the image must not detach from the buffer
+    // the toolkit presents.
+    auto *pixels = const_cast<uchar *>(image->constBits());
+    const qsizetype stride = image->bytesPerLine();
+    for (int y = 0; y < view.height; ++y)
+        std::memcpy(pixels + y * stride, view.pixels + size_t(y) * view.stride,
+                    size_t(view.width) * 4);
+    if (!VxSetBitmapPixels(impl->backing, pixels, view.width, view.height, int(stride)))
+        return;
+    impl->sharedPixels = pixels;
+    impl->sharedSize = image->size();
+    impl->sharedStride = stride;
+    w->update(); // all of it now holds the window's picture
+}
+
+// Copies what the screen shows at `origin` into a new backing surface: a
+// window without a background brush starts out showing what was under it
+// (the screen's picture of this start, grabbed now if nothing read it yet).
+void VxCopyFromScreen(HBITMAP backing, QPoint origin, QSize size) {
     HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
     HDC target = VxCreateSurfaceDC(backing);
     if (screen && target)
@@ -36,6 +124,9 @@ void VxCopyFromScreen(HBITMAP backing, QPoint origin, QSize size) {
 }
 
 void VxResizeBacking(VxWindowImpl *impl, QSize size) {
+    // Before a resize the toolkit's image still holds the old picture; the
+    // window takes a copy of its own and shares again once repainted.
+    VxWindowBacking(impl);
     VxBitmapView view{};
     const int width = std::max(1, size.width()), height = std::max(1, size.height());
     if (impl->backing && VxGetBitmapView(impl->backing, &view) && view.width == width &&
@@ -59,6 +150,7 @@ void VxResizeBacking(VxWindowImpl *impl, QSize size) {
         DeleteObject(impl->backing);
     }
     impl->backing = fresh;
+    impl->sharedPixels = nullptr;
 }
 
 QImage VxBackingImage(HBITMAP backing) {
@@ -94,10 +186,11 @@ CDC *CWnd::GetDC() {
         return nullptr;
     HDC dc = nullptr;
     if (impl->kind == VxWindowKind::Desktop) {
-        VxRefreshScreenSurface();
+        // Taking the DC reads nothing: the screen is grabbed once per start,
+        // when a blit first reads it (ScreenService).
         dc = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
     } else {
-        if (!impl->backing) {
+        if (!VxWindowBacking(impl)) {
             const QWidget *w = impl->widget();
             VxResizeBacking(impl, w ? w->size() : QSize(1, 1));
         }
@@ -178,7 +271,7 @@ CPaintDC::CPaintDC(CWnd *window) : m_pWnd(window) {
     const bool erase = impl->eraseBackground;
     impl->invalid = QRegion();
     impl->eraseBackground = false;
-    if (!impl->backing && impl->widget())
+    if (!VxWindowBacking(impl) && impl->widget())
         VxResizeBacking(impl, impl->widget()->size());
     if (impl->backing)
         m_hDC = VxCreateSurfaceDC(impl->backing);

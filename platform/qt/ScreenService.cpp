@@ -6,6 +6,10 @@
 #include <QPixmap>
 #include <QScreen>
 
+#include <algorithm>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <cstring>
 #include <vector>
 
@@ -93,6 +97,7 @@ QRect VxVirtualScreen::WorkArea() const {
     return Geometry();
 }
 QImage VxVirtualScreen::Grab() const {
+    ++m_grabs;
     if (m_picture.isNull())
         return {};
     if (m_picture.size() == m_size)
@@ -116,25 +121,30 @@ void VxImageToBitmap(const QImage &source, void *bitmap) {
         return;
     const QImage image = source.isNull() ? QImage() : source.convertToFormat(QImage::Format_RGB32);
     const int rows = view.height, cols = view.width;
+    const int inRows = std::min(rows, image.height()), inCols = std::min(cols, image.width());
     if (view.bitsPixel == 32) {
         for (int y = 0; y < rows; ++y) {
             auto *out = reinterpret_cast<uint32_t *>(view.pixels + size_t(y) * view.stride);
-            const bool inside = y < image.height();
-            const auto *in =
-                inside ? reinterpret_cast<const QRgb *>(image.constScanLine(y)) : nullptr;
-            for (int x = 0; x < cols; ++x)
-                out[x] = (inside && x < image.width()) ? (in[x] & 0x00FFFFFFu) : 0u;
+            int x = 0;
+            if (y < inRows) {
+                const auto *in = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+                for (; x < inCols; ++x)
+                    out[x] = in[x] & 0x00FFFFFFu;
+            }
+            std::fill(out + x, out + cols, 0u);
         }
     } else if (view.bitsPixel == 8) {
         g_nearest.Prepare();
         const BYTE black = g_nearest.Index(qRgb(0, 0, 0));
         for (int y = 0; y < rows; ++y) {
             BYTE *out = view.pixels + size_t(y) * view.stride;
-            const bool inside = y < image.height();
-            const auto *in =
-                inside ? reinterpret_cast<const QRgb *>(image.constScanLine(y)) : nullptr;
-            for (int x = 0; x < cols; ++x)
-                out[x] = (inside && x < image.width()) ? g_nearest.Index(in[x]) : black;
+            int x = 0;
+            if (y < inRows) {
+                const auto *in = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+                for (; x < inCols; ++x)
+                    out[x] = g_nearest.Index(in[x]);
+            }
+            std::fill(out + x, out + cols, black);
         }
     }
 }
@@ -176,32 +186,83 @@ QImage VxBitmapToImage(void *bitmap) {
     return {};
 }
 
-void VxRefreshScreenSurface() {
-    IScreenService &screen = VxScreenService();
-    const QSize size = screen.Geometry().size();
-    const int width = qMax(1, size.width()), height = qMax(1, size.height());
-    VxBitmapView view{};
-    if (!g_surface || !VxGetBitmapView(g_surface, &view) || view.width != width ||
-        view.height != height) {
-        // The display DC gives bitmaps in display format whether or not a
-        // screen surface exists yet.
-        VxSetScreenSurface(nullptr);
-        if (g_surface)
-            DeleteObject(g_surface);
-        HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-        g_surface = display ? CreateCompatibleBitmap(display, width, height) : nullptr;
-        if (display)
-            DeleteDC(display);
-    }
-    if (!g_surface)
-        return;
-    VxImageToBitmap(screen.Grab(), g_surface);
-    VxSetScreenSurface(g_surface);
-}
+namespace {
 
-void VxReleaseScreenSurface() {
+// The screen's picture for this saver. On a 32-bit display the surface
+// borrows the grabbed image's pixels (made display format in place), so the
+// grab and the surface are one buffer.
+QImage g_snapshot;
+
+void DropSnapshot() {
     VxSetScreenSurface(nullptr);
     if (g_surface)
         DeleteObject(g_surface);
     g_surface = nullptr;
+    g_snapshot = QImage();
+}
+
+// Makes a 32-bit picture display format in place: 0x00RRGGBB, the top byte 0.
+bool AdoptAsDisplayPixels(QImage &image, QSize size) {
+    if (image.size() != size)
+        return false;
+    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
+        image = image.convertToFormat(QImage::Format_RGB32);
+    uchar *bits = image.bits(); // detaches when the picture is shared
+    if (!bits)
+        return false;
+    for (int y = 0; y < size.height(); ++y) {
+        auto *row = reinterpret_cast<uint32_t *>(bits + qsizetype(y) * image.bytesPerLine());
+        for (int x = 0, n = size.width(); x < n; ++x)
+            row[x] &= 0x00FFFFFFu;
+    }
+    return true;
+}
+
+// Called by the drawing layer when the screen is first read: one grab.
+void TakeSnapshot() {
+    IScreenService &screen = VxScreenService();
+    const QSize logical = screen.Geometry().size();
+    const QSize size(qMax(1, logical.width()), qMax(1, logical.height()));
+    DropSnapshot();
+    QImage picture = screen.Grab();
+    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    if (!display)
+        return;
+    if (VxGetDisplayDepth() == 32 && AdoptAsDisplayPixels(picture, size)) {
+        g_snapshot = std::move(picture);
+        g_surface = CreateCompatibleBitmap(display, 1, 1);
+        if (g_surface && !VxSetBitmapPixels(g_surface, g_snapshot.bits(), size.width(),
+                                            size.height(), int(g_snapshot.bytesPerLine()))) {
+            DeleteObject(g_surface);
+            g_surface = nullptr;
+        }
+    } else {
+        g_surface = CreateCompatibleBitmap(display, size.width(), size.height());
+        if (g_surface)
+            VxImageToBitmap(picture, g_surface);
+    }
+    DeleteDC(display);
+    if (g_surface)
+        VxSetScreenSurface(g_surface);
+    else
+        g_snapshot = QImage();
+}
+
+} // namespace
+
+void VxRefreshScreenSurface() {
+    DropSnapshot();
+    VxSetScreenProvider(&TakeSnapshot);
+}
+
+void VxReleaseScreenSurface() {
+    DropSnapshot();
+    VxSetScreenProvider(nullptr);
+}
+
+void VxEndStartUp() {
+    VxReleaseScreenSurface();
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }

@@ -28,10 +28,12 @@ class VxVirtualScreen : public IScreenService {
     QRect WorkArea() const override;
     QImage Grab() const override;
     void SetPicture(const QImage &picture) { m_picture = picture; }
+    int Grabs() const { return m_grabs; } // how often Grab was called
 
   private:
     QSize m_size;
     QImage m_picture;
+    mutable int m_grabs = 0;
 };
 
 // Installs a service (null restores the real one); the caller keeps
@@ -39,13 +41,22 @@ class VxVirtualScreen : public IScreenService {
 IScreenService *VxSetScreenService(IScreenService *service);
 IScreenService &VxScreenService();
 
-// Takes a fresh picture of the screen into the screen surface of the drawing
-// layer (display format: 32 bpp, or system palette indices on an 8-bit
-// display), resizing the surface to the screen. Called at start-up and
-// whenever the desktop's device context is taken.
+// Forgets the screen's picture: the next read of the screen through a screen
+// DC (the desktop window's, or "DISPLAY") grabs it once into the drawing
+// layer's screen surface (display format: 32 bpp, or system palette indices
+// on an 8-bit display). Called when a saver starts, so that one start grabs
+// the screen at most once, after the title card has gone, and only if
+// something reads it.
 void VxRefreshScreenSurface();
-// Releases the screen surface (at exit and between tests).
+// Drops the screen's picture for good: once start-up has built the
+// background from it, reads of the screen find it empty (and grab nothing)
+// until the next VxRefreshScreenSurface. Also at exit and between tests.
 void VxReleaseScreenSurface();
+// Start-up is over (the main window exists and the message loop is about to
+// run): drops the screen's picture and hands the memory that start-up freed
+// (the grab, the sprites' file copies, the toolkit's scratch) back to the
+// system, so that the saver runs with only what it keeps.
+void VxEndStartUp();
 
 // Converts an image to the display format into a bitmap of the drawing layer
 // of the same size (pixels outside the image are black).

@@ -28,6 +28,7 @@ struct Outcome {
     RECT rect{};
     std::vector<RecordedBox> boxes;
     bool settingsWritten = false;
+    int screenGrabs = 0;
 };
 
 bool AnySaverWindow() {
@@ -46,6 +47,13 @@ Outcome RunSwitch(std::vector<std::string> args) {
     for (std::string &a : args)
         argv.push_back(a.data());
     argv.push_back(nullptr);
+
+    // Each row starts as a process of its own does, on a screen that counts
+    // how often it is read.
+    VxVirtualScreen screen(QSize(kScreenWidth, kScreenHeight));
+    IScreenService *previousScreen = VxSetScreenService(&screen);
+    VxRefreshScreenSurface();
+    CSceneWnd::ResetProcessStateForTesting();
 
     CSaverApp app;
     app.SetAppName(argv[0]);
@@ -87,6 +95,9 @@ Outcome RunSwitch(std::vector<std::string> args) {
         out.mode = Password;
     }
     out.settingsWritten = QFileInfo::exists(config.Path(QStringLiteral("Quorvane Screen Savers")));
+    out.screenGrabs = screen.Grabs();
+    VxSetScreenService(previousScreen);
+    VxRefreshScreenSurface();
     VxClearQuitRequest();
     return out;
 }
@@ -138,6 +149,8 @@ TEST(SwitchTable, EachArgumentStartsItsModeAndNothingElse) {
                                                               : std::vector<UINT>{};
         EXPECT_EQ(out.dialogs, dialogs) << label << ": the splash comes before the saver";
         EXPECT_EQ(out.boxes.size(), size_t(row.mode == Password)) << label;
+        // Colour test, catalogue, masks, background and window: one grab.
+        EXPECT_EQ(out.screenGrabs, row.mode == Saver ? 1 : 0) << label;
         if (row.mode == Saver) {
             EXPECT_FALSE(out.saverBeforeSplashEnded) << label;
             EXPECT_EQ(out.rect.right - out.rect.left, kScreenWidth) << label;

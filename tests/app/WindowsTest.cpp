@@ -333,6 +333,7 @@ TEST(SceneState, ConstructionCopiesTheSettingsAsStoredAndSeedsWithTheTime) {
 TEST(SceneState, ALoadedSceneReleasesEveryBitmapItMade) {
     App();
     PrivateConfig config;
+    VxReleaseScreenSurface(); // the screen's picture is the platform's, not the scene's
     const size_t before = VxLiveObjectCount();
     CSceneWnd::ResetProcessStateForTesting();
     auto *scene = new CSceneWnd(TRUE, FALSE);
@@ -343,6 +344,7 @@ TEST(SceneState, ALoadedSceneReleasesEveryBitmapItMade) {
     EXPECT_GT(VxLiveObjectCount(), before);
     delete scene;
     EXPECT_EQ(VxLiveObjectCount(), before);
+    VxRefreshScreenSurface();
 }
 
 namespace {
