@@ -2,6 +2,8 @@
 // and its shadow in mid-flight over an explosion) on a screen-sized surface,
 // against one plain memcpy of a screen's worth of pixels in the same run.
 // The counter "x_memcpy" is the frame's CPU time over the memcpy's.
+#include "BenchClock.h"
+
 #include "platform/gdi/Gdi.h"
 #include "res/ResourceTable.h"
 #include "tools/recorder/VirtualScene.h"
@@ -9,30 +11,12 @@
 #include <benchmark/benchmark.h>
 
 #include <cstring>
-#include <ctime>
 #include <vector>
 
 namespace {
 
-// CPU time of this thread: the machine may be busy with other work, and the
-// ratio should compare the work done, not the share of the processor given.
-double ThreadSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
-}
-
-double MemcpySeconds(size_t bytes, int repeats) {
-    std::vector<unsigned char> from(bytes, 0x5A), to(bytes);
-    std::memcpy(to.data(), from.data(), bytes); // touch both once
-    const double start = ThreadSeconds();
-    for (int i = 0; i < repeats; ++i) {
-        std::memcpy(to.data(), from.data(), bytes);
-        benchmark::DoNotOptimize(to.data());
-        benchmark::ClobberMemory();
-    }
-    return (ThreadSeconds() - start) / repeats;
-}
+using vxbench::MemcpySeconds;
+using vxbench::ThreadSeconds;
 
 void ComposeFrame(benchmark::State &state) {
     vxrec::VirtualSceneOptions o;
