@@ -16,8 +16,9 @@ work=$(mktemp -d)
 xvfb=""
 saver=""
 cleanup() {
-    [[ -n $saver ]] && kill "$saver" 2>/dev/null && wait "$saver" 2>/dev/null
-    [[ -n $xvfb ]] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
+    set +e
+    if [[ -n $saver ]]; then kill "$saver"; wait "$saver"; fi 2>/dev/null
+    if [[ -n $xvfb ]]; then kill "$xvfb"; wait "$xvfb"; fi 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
