@@ -19,7 +19,7 @@ rm -f "$build"/vantorix_*.deb
 deb=$(ls "$build"/vantorix_*.deb)
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6, $7, $8}'
 dpkg-deb -f "$deb" Depends
-apt-get install -y -qq --no-install-recommends --reinstall "./$deb" >/dev/null
+apt-get install -y -qq -o DPkg::Lock::Timeout=120 --no-install-recommends --reinstall "./$deb" >/dev/null
 
 echo "-- installed program"
 version=$(/usr/bin/vantorix --version)
