@@ -1,10 +1,12 @@
 #include "app/SaverApp.h"
 
+#include "app/HostWnd.h"
 #include "app/Password.h"
 #include "app/SaverWnd.h"
 #include "app/SplashDlg.h"
 #include "platform/afx/MessageBox.h"
 #include "platform/afx/Resources.h"
+#include "platform/afx/ScreenSaverHost.h"
 #include "scene/SceneWnd.h"
 #include "settings/SaverSettings.h"
 #include "ui/ConfigDlg.h"
@@ -77,8 +79,11 @@ HWND PreviewParent(LPCSTR argument) {
         return nullptr;
     // A decimal id as atol reads it, but with a defined result for any text:
     // a number out of range comes out at the range's end, which names no
-    // window.
-    const long number = std::strtol(argument, nullptr, 10);
+    // window. X11 tools write ids as 0x and hexadecimal digits.
+    unsigned long hex = 0;
+    const bool isHex = argument[0] == '0' && (argument[1] == 'x' || argument[1] == 'X');
+    const long number = isHex ? (ParseWindowId(argument, &hex) ? long(hex) : 0)
+                              : std::strtol(argument, nullptr, 10);
     const HWND hwnd = reinterpret_cast<HWND>(static_cast<intptr_t>(number));
     return IsWindow(hwnd) ? hwnd : nullptr;
 }
@@ -89,6 +94,22 @@ CSaverApp::~CSaverApp() = default;
 BOOL CSaverApp::InitInstance() {
     Enable3dControls();
     SetRegistryKey("Quorvane Screen Savers");
+
+    // The host's flags and the options for one run may stand anywhere; the
+    // mode switch sees the rest of the command line as it was.
+    const RunOptions options = ParseRunOptions(m_argc, m_argv);
+    if (!options.error.empty())
+        return Refuse(options.error);
+    SaverRunOverrides() = options.overrides;
+    if (options.HostMode())
+        return RunHost(options);
+    m_switchArgs = options.rest;
+    m_switchArgv.clear();
+    for (std::string &argument : m_switchArgs)
+        m_switchArgv.push_back(argument.data());
+    m_switchArgv.push_back(nullptr);
+    m_argc = int(m_switchArgs.size());
+    m_argv = m_switchArgv.data();
 
     if (m_argc < 2) {
         RunConfiguration();
@@ -130,6 +151,48 @@ BOOL CSaverApp::RunPreview() {
     parent->GetClientRect(&rc);
     if (!wnd->Create(0, WS_CHILD | WS_VISIBLE, rc, parent)) {
         delete wnd;
+        m_nExitCode = kExitNoWindow;
+        return FALSE;
+    }
+    m_pMainWnd = wnd;
+    return TRUE;
+}
+
+BOOL CSaverApp::Refuse(const std::string &problem) {
+    std::fprintf(stderr, "%s: %s\n", m_pszAppName, problem.c_str());
+    m_nExitCode = kExitBadArguments;
+    return FALSE;
+}
+
+BOOL CSaverApp::RunHost(const RunOptions &options) {
+    // The window: --window-id, else the one XScreenSaver or a screen locker
+    // names in XSCREENSAVER_WINDOW (hexadecimal or decimal), else the root.
+    unsigned long id = 0;
+    std::string named;
+    const char *given = std::getenv("XSCREENSAVER_WINDOW");
+    if (!options.windowId.empty()) {
+        ParseWindowId(options.windowId.c_str(), &id);
+        named = "window " + options.windowId;
+    } else if (given && *given) {
+        if (!ParseWindowId(given, &id))
+            return Refuse("XSCREENSAVER_WINDOW=\"" + std::string(given) + "\" is not a window id");
+        named = "window " + std::string(given) + " (XSCREENSAVER_WINDOW)";
+    } else {
+        id = static_cast<unsigned long>(reinterpret_cast<uintptr_t>(VxRootWindow()));
+        if (id == 0)
+            return Refuse("--root needs an X11 display or XSCREENSAVER_WINDOW");
+        named = "the root window";
+    }
+    const HWND hHost = reinterpret_cast<HWND>(static_cast<uintptr_t>(id));
+    CWnd *host = IsWindow(hHost) ? CWnd::FromHandle(hHost) : nullptr;
+    if (!host)
+        return Refuse(named + " does not exist");
+
+    // The host ends the run with a signal; the loop then ends normally, so
+    // the windows go and the sound stops.
+    VxQuitOnTerminationSignals();
+    CHostWnd *wnd = CHostWnd::StartIn(host);
+    if (!wnd) {
         m_nExitCode = kExitNoWindow;
         return FALSE;
     }

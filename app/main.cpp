@@ -1,13 +1,26 @@
 // The program: the one application object and the framework's entry.
+#include "app/HostOptions.h"
 #include "app/SaverApp.h"
 #include "platform/afx/Resources.h"
 #include "res/ResourceTable.h"
+
+#include <cstdlib>
+#include <cstring>
 
 CSaverApp theApp;
 
 int main(int argc, char **argv) {
     if (AnswerInformationRequest(argc, argv, stdout))
         return 0;
+    if (ParseRunOptions(argc, argv).HostMode()) {
+        // A host's window is an X11 window measured in device pixels, also
+        // in a Wayland session (XWayland) and on a scaled desktop.
+        const char *platform = std::getenv("QT_QPA_PLATFORM");
+        if (!platform || !*platform || std::strncmp(platform, "wayland", 7) == 0)
+            setenv("QT_QPA_PLATFORM", "xcb", 1);
+        setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 1);
+        unsetenv("QT_SCALE_FACTOR");
+    }
     AfxSetResourceHandle(VxModuleHandle(&g_vantorixResources));
     return AfxWinMain(argc, argv);
 }

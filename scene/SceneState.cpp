@@ -28,9 +28,11 @@ int SceneRand() {
 CSceneWnd::CSceneWnd(BOOL autoDelete, BOOL skipLoading) : CWnd() {
     m_bAutoDelete = autoDelete;
 
-    // The window keeps its own copy of the settings for its whole life.
+    // The window keeps its own copy of the settings for its whole life, with
+    // the values given for this run on the command line.
     SaverSettings settings;
     settings.Load(AfxGetApp());
+    SaverRunOverrides().ApplyTo(&settings);
     m_nSpeed = settings.Speed;
     m_nReliability = settings.Reliability;
     m_nSound = settings.Sound;

@@ -34,3 +34,20 @@ void SaverSettings::Save(CWinApp *app) const {
     app->WriteProfileInt(kSection, "ClearScreen", ClearScreen);
     app->WriteProfileInt(kSection, "Wallpaper", Wallpaper);
 }
+
+void SaverOverrides::ApplyTo(SaverSettings *settings) const {
+    const auto take = [](int given, int *value) {
+        if (given != -1)
+            *value = given;
+    };
+    take(Speed, &settings->Speed);
+    take(Reliability, &settings->Reliability);
+    take(Sound, &settings->Sound);
+    take(ClearScreen, &settings->ClearScreen);
+    take(Wallpaper, &settings->Wallpaper);
+}
+
+SaverOverrides &SaverRunOverrides() {
+    static SaverOverrides overrides;
+    return overrides;
+}

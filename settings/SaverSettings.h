@@ -21,3 +21,19 @@ struct SaverSettings {
     void Load(CWinApp *app);
     void Save(CWinApp *app) const;
 };
+
+// Values given on the command line for one run (-1: not given). A scene
+// takes them over its stored settings; the configuration dialog never sees
+// them and nothing writes them back.
+struct SaverOverrides {
+    int Speed = -1;
+    int Reliability = -1;
+    int Sound = -1;
+    int ClearScreen = -1;
+    int Wallpaper = -1;
+
+    void ApplyTo(SaverSettings *settings) const;
+};
+
+// The overrides of this process's run.
+SaverOverrides &SaverRunOverrides();

@@ -51,5 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (argc > 2 && PreviewParent(argv[2]) != nullptr)
         std::abort();
     PasswordChangeOwner(argc, argv.data());
+    // The host's flags and the options for one run: a window id is kept only
+    // when it reads as one; what is not taken is left for the switch.
+    const RunOptions options = ParseRunOptions(argc, argv.data());
+    unsigned long id = 0;
+    if (!options.windowId.empty() && !ParseWindowId(options.windowId.c_str(), &id))
+        std::abort();
+    if (options.rest.empty() || options.rest.size() > size_t(argc))
+        std::abort();
     return 0;
 }

@@ -86,6 +86,13 @@ void VxSurfaceWidget::paintEvent(QPaintEvent *event) {
         painter.fillRect(event->rect(), Qt::black);
         return;
     }
+    if (image.size() != size() && m_impl->drawingSize.isValid()) {
+        // A miniature of the whole picture; the smooth filter averages the
+        // pixels it shrinks, so thin lines and sprites stay visible.
+        painter.drawImage(QPoint(0, 0),
+                          image.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        return;
+    }
     painter.drawImage(event->rect(), image, event->rect());
 }
 
@@ -93,7 +100,7 @@ void VxSurfaceWidget::resizeEvent(QResizeEvent *) {
     CWnd *wnd = Target(m_impl);
     if (!wnd)
         return;
-    VxResizeBacking(m_impl, size());
+    VxResizeBacking(m_impl, m_impl->drawingSize.isValid() ? m_impl->drawingSize : size());
     if (!m_impl->createdSent)
         return;
     if (m_impl->cls && (m_impl->cls->style & (CS_HREDRAW | CS_VREDRAW)))

@@ -471,7 +471,7 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
     // follows the host's client size and ends with it.
     if (parentImpl && parentImpl->kind == VxWindowKind::Foreign) {
         auto *watch = new QTimer(w);
-        watch->setInterval(250);
+        watch->setInterval(100);
         const HWND host = parentWnd->m_hWnd;
         QObject::connect(watch, &QTimer::timeout, w, [self, host] {
             CWnd *child = VxLookupHandle(self);
@@ -584,7 +584,9 @@ void CWnd::GetClientRect(LPRECT rect) const {
                     w->height() - 2 * impl->clientOffset);
         return;
     default:
-        if (const QWidget *w = impl->widget())
+        if (impl->drawingSize.isValid())
+            SetRect(rect, 0, 0, impl->drawingSize.width(), impl->drawingSize.height());
+        else if (const QWidget *w = impl->widget())
             SetRect(rect, 0, 0, w->width(), w->height());
         return;
     }

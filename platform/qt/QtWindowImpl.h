@@ -88,6 +88,9 @@ struct VxWindowImpl {
     QSize sharedSize;
     qsizetype sharedStride = 0;
     QRegion invalid;
+    // When valid, the window draws at this size (its client area, backing
+    // surface and device contexts) and is shown scaled to its real size.
+    QSize drawingSize;
     bool eraseBackground = false;
     bool createdSent = false;
 

@@ -246,7 +246,10 @@ int ReleaseDC(HWND hwnd, HDC dc) {
 void VxPresent(VxWindowImpl *impl, const RECT &rect) {
     if (!impl || impl->kind != VxWindowKind::Surface || IsRectEmpty(&rect))
         return;
-    if (QWidget *w = impl->widget())
+    QWidget *w = impl->widget();
+    if (w && impl->drawingSize.isValid())
+        w->update(); // shown scaled: the whole picture is scaled again
+    else if (w)
         w->update(QRect(QPoint(rect.left, rect.top), QPoint(rect.right - 1, rect.bottom - 1)));
 }
 

@@ -233,6 +233,8 @@ constexpr DWORD WS_EX_TOPMOST = 0x00000008;
 constexpr DWORD CS_VREDRAW = 0x0001;
 constexpr DWORD CS_HREDRAW = 0x0002;
 
+constexpr int SW_HIDE = 0;
+constexpr int SW_SHOW = 5;
 constexpr UINT SWP_NOSIZE = 0x0001;
 constexpr UINT SWP_NOMOVE = 0x0002;
 
