@@ -73,6 +73,7 @@ TEST(Process, ModesThatEndAtOnceReturnTheirExitCodes) {
         {{QStringLiteral("/c:1234")}, 0},
         {{QStringLiteral("-p")}, bad},
         {{QStringLiteral("/p"), QStringLiteral("1234")}, bad},
+        {{QStringLiteral("--root")}, bad}, // no X11 display to draw on
     };
     for (const auto &row : rows) {
         QTemporaryDir config;
@@ -80,6 +81,7 @@ TEST(Process, ModesThatEndAtOnceReturnTheirExitCodes) {
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
         env.remove(QStringLiteral("VANTORIX_DISPLAY_DEPTH"));
+        env.remove(QStringLiteral("XSCREENSAVER_WINDOW"));
         QProcess process;
         process.setProcessEnvironment(env);
         process.start(QStringLiteral(VX_VANTORIX), row.args);

@@ -2,6 +2,7 @@
 // starts, run row by row through the real application object.
 #include "ShellTestSupport.h"
 
+#include "app/HostWnd.h"
 #include "app/SaverApp.h"
 #include "app/SaverWnd.h"
 #include "scene/SceneWnd.h"
@@ -15,8 +16,9 @@ using namespace shelltest;
 
 namespace {
 
-enum Mode { Nothing, Config, Preview, Saver, Password };
-const char *const kModeNames[] = {"nothing", "configuration", "preview", "saver", "password"};
+enum Mode { Nothing, Config, Preview, Saver, Password, Host };
+const char *const kModeNames[] = {"nothing", "configuration", "preview",
+                                  "saver",   "password",      "host's window"};
 
 struct Outcome {
     BOOL init = FALSE;
@@ -25,7 +27,8 @@ struct Outcome {
     bool saverBeforeSplashEnded = false;
     Mode mode = Nothing;
     HWND parent = nullptr;
-    RECT rect{};
+    RECT rect{}, client{};
+    int speed = -1; // the scene's
     std::vector<RecordedBox> boxes;
     bool settingsWritten = false;
     int screenGrabs = 0;
@@ -82,11 +85,15 @@ Outcome RunSwitch(std::vector<std::string> args) {
     out.boxes = boxes.boxes;
 
     if (CWnd *main = app.m_pMainWnd) {
-        out.mode = dynamic_cast<CSaverWnd *>(main)   ? Saver
+        out.mode = dynamic_cast<CHostWnd *>(main)    ? Host
+                   : dynamic_cast<CSaverWnd *>(main) ? Saver
                    : dynamic_cast<CSceneWnd *>(main) ? Preview
                                                      : Nothing;
         out.parent = main->GetParent() ? main->GetParent()->m_hWnd : nullptr;
         main->GetWindowRect(&out.rect);
+        main->GetClientRect(&out.client);
+        if (auto *scene = dynamic_cast<CSceneWnd *>(main))
+            out.speed = scene->m_nSpeed;
         main->DestroyWindow(); // deletes itself
         app.m_pMainWnd = nullptr;
     } else if (!out.dialogs.empty() && out.dialogs.front() == 102) {
@@ -99,6 +106,8 @@ Outcome RunSwitch(std::vector<std::string> args) {
     VxSetScreenService(previousScreen);
     VxRefreshScreenSurface();
     VxClearQuitRequest();
+    VxSetScreenService(nullptr); // a host's run made its window the screen
+    VxRefreshScreenSurface();
     return out;
 }
 
@@ -115,13 +124,17 @@ TEST(SwitchTable, EachArgumentStartsItsModeAndNothingElse) {
     const std::string dec = std::to_string(id);
     const std::string hex = "0x" + QString::number(id, 16).toUpper().toStdString();
 
-    // The preview reads its window like atol, which stops at the x of "0x...";
-    // the password change reads it like "%i", which takes hexadecimal.
+    // Window ids are decimal or 0x and hexadecimal (the password change reads
+    // them like "%i"). A host's window, given by --window-id or in
+    // XSCREENSAVER_WINDOW, gets the scene without title card; the options for
+    // one run stand anywhere and reach the scene, never the settings file.
     const int bad = CSaverApp::kExitBadPreviewHandle;
     const struct {
         std::vector<std::string> args;
         Mode mode;
         int exitCode;
+        const char *xscreensaverWindow = nullptr;
+        int speed = 5;
     } rows[] = {{{}, Config, 0},
                 {{"/c"}, Config, 0},
                 {{"-C"}, Config, 0},
@@ -131,7 +144,16 @@ TEST(SwitchTable, EachArgumentStartsItsModeAndNothingElse) {
                 {{"S"}, Saver, 0},
                 {{"/s:123"}, Nothing, 0},
                 {{"-P", dec, "extra"}, Preview, 0},
-                {{"/p", hex}, Nothing, bad},
+                {{"/p", hex}, Preview, 0},
+                {{"--window-id", dec}, Host, 0},
+                {{"-root"}, Host, 0, hex.c_str()},
+                {{"--root", "--speed", "9"}, Host, 0, dec.c_str(), 9},
+                {{"--root"}, Nothing, bad, "12ab"},
+                {{"-window-id", "0"}, Nothing, bad},
+                {{"--speed", "9", "S", "--sound", "off"}, Saver, 0, nullptr, 9},
+                {{"-s", "--speed", "0"}, Nothing, bad},
+                {{"--background", "plaid", "/c"}, Nothing, bad},
+                {{"--missiles", "3", "/c"}, Config, 0},
                 {{"/p"}, Nothing, bad},
                 {{"/a", hex}, Password, 0},
                 {{"x"}, Nothing, 0}};
@@ -139,10 +161,14 @@ TEST(SwitchTable, EachArgumentStartsItsModeAndNothingElse) {
         std::string label = "switch";
         for (const std::string &a : row.args)
             label += " \"" + a + "\"";
+        if (row.xscreensaverWindow)
+            qputenv("XSCREENSAVER_WINDOW", row.xscreensaverWindow);
         const Outcome out = RunSwitch(row.args);
+        qunsetenv("XSCREENSAVER_WINDOW");
         EXPECT_EQ(out.mode, row.mode) << label << ": got " << kModeNames[out.mode];
         EXPECT_EQ(out.exitCode, row.exitCode) << label;
-        EXPECT_EQ(out.init, BOOL(row.mode == Preview || row.mode == Saver)) << label;
+        EXPECT_EQ(out.init, BOOL(row.mode == Preview || row.mode == Saver || row.mode == Host))
+            << label;
         EXPECT_FALSE(out.settingsWritten) << label << ": no mode here stores settings";
         const std::vector<UINT> dialogs = row.mode == Config  ? std::vector<UINT>{102}
                                           : row.mode == Saver ? std::vector<UINT>{132}
@@ -155,8 +181,16 @@ TEST(SwitchTable, EachArgumentStartsItsModeAndNothingElse) {
             EXPECT_FALSE(out.saverBeforeSplashEnded) << label;
             EXPECT_EQ(out.rect.right - out.rect.left, kScreenWidth) << label;
             EXPECT_EQ(out.rect.bottom - out.rect.top, kScreenHeight) << label;
+            EXPECT_EQ(out.speed, row.speed) << label;
         } else if (row.mode == Preview) {
             EXPECT_EQ(out.parent, HWND(id)) << label;
+        } else if (row.mode == Host) {
+            // The pane is much smaller than the screen: the scene runs at the
+            // screen's width, shown scaled into the pane.
+            EXPECT_EQ(out.parent, HWND(id)) << label;
+            EXPECT_EQ(out.rect.right - out.rect.left, 152) << label;
+            EXPECT_EQ(out.client.right, kScreenWidth) << label;
+            EXPECT_EQ(out.speed, row.speed) << label;
         } else if (row.mode == Password && !out.boxes.empty()) {
             EXPECT_EQ(out.boxes[0].owner, HWND(id)) << label << ": owned by the host";
         }
