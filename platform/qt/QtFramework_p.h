@@ -47,6 +47,10 @@ LPARAM VxKeyLParam(quint32 scanCode, bool altDown, bool repeat, bool release);
 // The application's activation as the framework last reported it.
 void VxNoteApplicationActive(bool active);
 
+// The X connection of the running application, or null on any other platform.
+struct xcb_connection_t;
+xcb_connection_t *VxXcbConnection();
+
 // ---- cursors ------------------------------------------------------------------------
 // The Qt cursor for a framework cursor; null shows no pointer at all.
 QCursor VxCursorFor(HCURSOR cursor);

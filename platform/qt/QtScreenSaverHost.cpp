@@ -29,14 +29,6 @@
 
 namespace {
 
-xcb_connection_t *Connection() {
-    auto *app = qGuiApp;
-    if (!app || QGuiApplication::platformName() != QLatin1String("xcb"))
-        return nullptr;
-    auto *x11 = app->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
 const xcb_screen_t *FirstScreen(xcb_connection_t *c) {
     return xcb_setup_roots_iterator(xcb_get_setup(c)).data;
 }
@@ -98,7 +90,7 @@ QString GetImageTool() {
 // of a screen locker, a test's window), the tool is missing, fails or takes
 // longer than a few seconds. A quit request ends the wait at once.
 QImage HostDesktopImage(WId window, QSize size) {
-    xcb_connection_t *c = Connection();
+    xcb_connection_t *c = VxXcbConnection();
     if (!c || window == 0 || size.isEmpty() || size.width() > 0xFFFF || size.height() > 0xFFFF)
         return {};
     if (!HasProperty(c, xcb_window_t(window), "_SCREENSAVER_SCREENSHOT"))
@@ -159,7 +151,7 @@ void OnTerminationSignal(int) {
 } // namespace
 
 HWND VxRootWindow() {
-    xcb_connection_t *c = Connection();
+    xcb_connection_t *c = VxXcbConnection();
     const xcb_screen_t *screen = c ? FirstScreen(c) : nullptr;
     return screen ? HWND(uintptr_t(screen->root)) : nullptr;
 }

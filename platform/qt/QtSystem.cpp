@@ -350,18 +350,16 @@ void VxSendActivation(CWnd *wnd, bool active) {
 
 // ---- windows of other programs (X11)
 // ---------------------------------------------------------------
-namespace {
-xcb_connection_t *Connection() {
+xcb_connection_t *VxXcbConnection() {
     auto *app = qGuiApp;
     if (!app || QGuiApplication::platformName() != QLatin1String("xcb"))
         return nullptr;
     auto *x11 = app->nativeInterface<QNativeInterface::QX11Application>();
     return x11 ? x11->connection() : nullptr;
 }
-} // namespace
 
 bool VxForeignWindowSize(WId id, QSize *size) {
-    xcb_connection_t *c = Connection();
+    xcb_connection_t *c = VxXcbConnection();
     if (!c || id == 0 || id > 0xFFFFFFFFu)
         return false;
     xcb_generic_error_t *error = nullptr;
@@ -377,7 +375,7 @@ bool VxForeignWindowSize(WId id, QSize *size) {
 }
 
 bool VxForeignWindowExists(WId id) {
-    xcb_connection_t *c = Connection();
+    xcb_connection_t *c = VxXcbConnection();
     if (!c || id == 0 || id > 0xFFFFFFFFu)
         return false;
     // Only windows count, not pixmaps: ask for window attributes.
@@ -392,7 +390,7 @@ bool VxForeignWindowExists(WId id) {
 }
 
 WId VxForeignActiveWindow() {
-    xcb_connection_t *c = Connection();
+    xcb_connection_t *c = VxXcbConnection();
     if (!c)
         return 0;
     const char *name = "_NET_ACTIVE_WINDOW";
