@@ -45,11 +45,6 @@ CHostWnd *CHostWnd::StartIn(CWnd *host) {
     SaverRunOverrides().ApplyTo(&settings);
     VxUseHostScreen(drawing, settings.ClearScreen == 0 ? host->GetSafeHwnd() : nullptr);
 
-    // A scene loads its catalogue once per process; a scene replaced after a
-    // size change has released its own.
-    s_bSpritesLoaded = FALSE;
-    s_bFirstFrame = TRUE;
-
     auto *wnd = new CHostWnd;
     wnd->m_szShown = shown;
     RECT rcDrawing;

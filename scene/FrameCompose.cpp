@@ -117,12 +117,12 @@ void CSceneWnd::ComposeFrame() {
         if (!IsRectEmpty(r))
             UnionRect(&dirty, &dirty, r);
 
-    // To the window: the whole screen on the process's first full-screen
+    // To the window: the whole screen on the scene's first full-screen
     // frame, then only what changed; scaled when the window is another size.
     if (m_cxClient == m_cxScreen && m_cyClient == m_cyScreen) {
-        if (s_bFirstFrame) {
+        if (m_bFirstFrame) {
             window->BitBlt(0, 0, m_cxScreen, m_cyScreen, &work, 0, 0, SRCCOPY);
-            s_bFirstFrame = FALSE;
+            m_bFirstFrame = FALSE;
         } else {
             window->BitBlt(dirty.left, dirty.top, dirty.right - dirty.left,
                            dirty.bottom - dirty.top, &work, dirty.left, dirty.top, SRCCOPY);

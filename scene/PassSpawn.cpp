@@ -14,19 +14,19 @@ constexpr int kPassSounds = 3;
 // A fresh draw modulo n. On a screen smaller than a sprite the modulus of a
 // position comes out at zero or below; the draw is still taken, so that the
 // sequence of draws stays the same, and the position is 0.
-int DrawMod(int n) {
-    const int draw = SceneRand();
+int DrawMod(SceneGenerator &random, int n) {
+    const int draw = random.Next();
     return n > 0 ? draw % n : 0;
 }
 
 } // namespace
 
 int CSceneWnd::CruiseSpeed() {
-    return SceneRand() % 31 + 30;
+    return m_random.Next() % 31 + 30;
 }
 
 int CSceneWnd::ClimbSpeed() {
-    return SceneRand() % 31 + 40;
+    return m_random.Next() % 31 + 40;
 }
 
 void CSceneWnd::SpawnPass() {
@@ -45,15 +45,15 @@ void CSceneWnd::SpawnPass() {
     // A kind other than the previous one.
     int kind;
     do {
-        kind = SceneRand() % kKinds;
+        kind = m_random.Next() % kKinds;
     } while (kind == previous);
 
     // The missile roll; the second draw is taken only after a first success.
     // The stored frequency is any 32-bit value: the product is taken in 64
     // bits, so 10 and above always pass and 0 and below never do.
-    const int r1 = SceneRand() % 100 + 1;
+    const int r1 = m_random.Next() % 100 + 1;
     if (int64_t(r1) < 10 * int64_t(m_nReliability)) {
-        const int r2 = SceneRand() % 100 + 1;
+        const int r2 = m_random.Next() % 100 + 1;
         if (r2 > 40) {
             kind = kMissileKind;
             m_bArmed = TRUE;
@@ -68,30 +68,30 @@ void CSceneWnd::SpawnPass() {
     switch (kind) {
     case 0: // from beyond the right edge, straight left
         m_x = W;
-        m_y = DrawMod(H - h + 1);
+        m_y = DrawMod(m_random, H - h + 1);
         m_dx = -CruiseSpeed();
         m_dy = 0;
         break;
     case 1: // from beyond the left edge, straight right
         m_x = -w;
-        m_y = DrawMod(H - h + 1);
+        m_y = DrawMod(m_random, H - h + 1);
         m_dx = CruiseSpeed();
         m_dy = 0;
         break;
     case 2: // low on the left, climbing to the right
         m_x = -w;
-        m_y = H - DrawMod(201);
+        m_y = H - DrawMod(m_random, 201);
         m_dx = CruiseSpeed();
         m_dy = -ClimbSpeed();
         break;
     case 3: // low on the right, climbing to the left
         m_x = W;
-        m_y = H - DrawMod(201);
+        m_y = H - DrawMod(m_random, 201);
         m_dx = -CruiseSpeed();
         m_dy = -CruiseSpeed();
         break;
     default: // 4: from below the bottom edge, straight up
-        m_x = DrawMod(W - w + 1);
+        m_x = DrawMod(m_random, W - w + 1);
         m_y = H;
         m_dx = 0;
         m_dy = -ClimbSpeed();
@@ -103,7 +103,7 @@ void CSceneWnd::SpawnPass() {
     if (m_bArmed) {
         RECT client{};
         GetClientRect(&client);
-        m_yTrigger = client.bottom - 150 + DrawMod(801);
+        m_yTrigger = client.bottom - 150 + DrawMod(m_random, 801);
     }
 
     // A new pass has nothing of a last frame to erase.
@@ -116,5 +116,5 @@ void CSceneWnd::SpawnPass() {
     m_nPassCount += 1;
 
     // One of the three fly-by sounds.
-    PlayEffect(kPassSoundFirst + DrawMod(kPassSounds), TRUE);
+    PlayEffect(kPassSoundFirst + DrawMod(m_random, kPassSounds), TRUE);
 }

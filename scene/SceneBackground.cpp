@@ -100,7 +100,10 @@ void CSceneWnd::PrepareBackground() {
         CPalette *oldPalette = nullptr;
         if (m_pScenePalette != nullptr)
             oldPalette = backgroundDC.SelectPalette(m_pScenePalette, FALSE);
-        backgroundDC.BitBlt(0, 0, m_cxScreen, m_cyScreen, reference, 0, 0, SRCCOPY);
+        const bool wholeScreen = IsRectEmpty(&m_rcScreenArea);
+        backgroundDC.BitBlt(0, 0, m_cxScreen, m_cyScreen, reference,
+                            wholeScreen ? 0 : m_rcScreenArea.left,
+                            wholeScreen ? 0 : m_rcScreenArea.top, SRCCOPY);
         if (m_pScenePalette != nullptr)
             backgroundDC.SelectPalette(oldPalette, FALSE);
     } else {

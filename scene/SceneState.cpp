@@ -1,32 +1,17 @@
 // The scene's state: construction from the settings, release of everything
-// it owns, the process-wide flags and the random generator.
+// it owns, its display and the process-wide window class name.
 #include "scene/SceneWnd.h"
 
 #include "settings/SaverSettings.h"
 #include "sound/WavePlayer.h"
 
-#include <cstdint>
 #include <ctime>
 
-BOOL CSceneWnd::s_bSpritesLoaded = FALSE;
-BOOL CSceneWnd::s_bFirstFrame = TRUE;
 LPCSTR CSceneWnd::s_pszClassName = nullptr;
 
-namespace {
-uint32_t g_randState = 1;
-} // namespace
-
-void SceneSrand(unsigned int seed) {
-    g_randState = seed;
-}
-
-int SceneRand() {
-    g_randState = g_randState * 214013u + 2531011u;
-    return int((g_randState >> 16) & 0x7FFF);
-}
-
-CSceneWnd::CSceneWnd(BOOL autoDelete, BOOL skipLoading) : CWnd() {
+CSceneWnd::CSceneWnd(BOOL autoDelete, BOOL skipLoading, const SceneDisplay &display) : CWnd() {
     m_bAutoDelete = autoDelete;
+    SetDisplay(display);
 
     // The window keeps its own copy of the settings for its whole life, with
     // the values given for this run on the command line.
@@ -55,7 +40,7 @@ CSceneWnd::CSceneWnd(BOOL autoDelete, BOOL skipLoading) : CWnd() {
     m_nPassCount = 0;
     m_bIconShown = FALSE;
 
-    SceneSrand(unsigned(std::time(nullptr)));
+    m_random.Seed(unsigned(std::time(nullptr)));
 
     m_cxClient = -1;
     m_cyClient = -1;
@@ -101,8 +86,13 @@ CSceneWnd::~CSceneWnd() {
     m_pPlayer = nullptr;
 }
 
+void CSceneWnd::SetDisplay(const SceneDisplay &display) {
+    if (m_bSpritesLoaded)
+        return; // the catalogue and screen size already follow the old display
+    m_nScale = display.scale == 2 ? 2 : 1;
+    m_rcScreenArea = display.screen;
+}
+
 void CSceneWnd::ResetProcessStateForTesting() {
-    s_bSpritesLoaded = FALSE;
-    s_bFirstFrame = TRUE;
     s_pszClassName = nullptr;
 }

@@ -35,13 +35,41 @@ struct ExplosionFrame {
 };
 
 // The runtime library's generator: state = state * 214013 + 2531011 (mod 2^32),
-// each draw returns bits 16..30 of the new state (0..32767). One per process.
-void SceneSrand(unsigned int seed);
-int SceneRand();
+// each draw returns bits 16..30 of the new state (0..32767). Every scene owns
+// one, so scenes living side by side in one process never take each other's
+// draws.
+class SceneGenerator {
+  public:
+    void Seed(unsigned int seed) { m_state = seed; }
+    int Next() {
+        m_state = m_state * 214013u + 2531011u;
+        return int((m_state >> 16) & 0x7FFF);
+    }
+
+  private:
+    unsigned int m_state = 1;
+};
+
+// Where a scene draws and how big. The defaults are the saver's one scene:
+// the whole screen at the art's own size.
+struct SceneDisplay {
+    // 1, or 2 on a screen of twice the pixel density: the double-size art,
+    // and every distance of the scene doubled, so that the scene looks the
+    // same at twice the resolution (the generator's draws stay in single-size
+    // units). Other values are taken as 1.
+    int scale = 1;
+    // The part of the desktop that is this scene's screen, in the desktop
+    // device context's pixels: its size is the scene's screen size and the
+    // snapshot background is taken from there. Empty: the whole screen at 0, 0.
+    RECT screen{0, 0, 0, 0};
+};
 
 class CSceneWnd : public CWnd {
   public:
-    CSceneWnd(BOOL autoDelete, BOOL skipLoading);
+    // A scene with loading is complete after construction. One built with
+    // skipLoading can be given its display with SetDisplay and then loaded
+    // with LoadSprites and PrepareBackground, in that order.
+    CSceneWnd(BOOL autoDelete, BOOL skipLoading, const SceneDisplay &display = {});
     ~CSceneWnd() override;
 
     // ---- window side -----------------------------------------------------------
@@ -74,8 +102,11 @@ class CSceneWnd : public CWnd {
 
   public:
     // ---- scene -------------------------------------------------------------------
+    // Takes effect for a catalogue and background not yet loaded.
+    void SetDisplay(const SceneDisplay &display);
     void LoadSprites();
     void LoadJetSprite(int row);
+    WORD ArtId(WORD first) const; // the id of an image set at the scene's scale
     void BuildJetMask(int row);
     void BuildShadowMask(int row);
     void BuildExplosionMask(int frame);
@@ -91,6 +122,12 @@ class CSceneWnd : public CWnd {
 
     // ---- sound ----------------------------------------------------------------------
     void PlayEffect(int waveId, BOOL start);
+
+    // ---- several scenes in one process ------------------------------------------------
+    // Each scene's generator is seeded with the calendar time at construction;
+    // a scene started next to another in the same second would fly the very
+    // same passes, so every scene but the first gets a seed of its own here.
+    void SeedGenerator(unsigned int seed) { m_random.Seed(seed); }
 
     // ---- scene state, in declaration order ----------------------------------------------
     int m_nSpeed = 0;
@@ -127,6 +164,15 @@ class CSceneWnd : public CWnd {
     BOOL m_bPasswordActive = FALSE;
     BOOL m_bAutoDelete = FALSE;
 
+    // Per scene, so that several can run in one process: the generator, the
+    // display, whether this scene's catalogue is loaded, and whether its next
+    // full-screen frame must repaint the whole window.
+    SceneGenerator m_random;
+    int m_nScale = 1;
+    RECT m_rcScreenArea{0, 0, 0, 0};
+    BOOL m_bSpritesLoaded = FALSE;
+    BOOL m_bFirstFrame = TRUE;
+
     // Frame composition's own bookkeeping: whether the work surface has been
     // filled from the background yet, and the three areas (jet, shadow,
     // explosion) the last frame drew over the background in it. Restoring
@@ -135,9 +181,7 @@ class CSceneWnd : public CWnd {
     BOOL m_bWorkPrimed = FALSE;
     RECT m_rcWorkDrawn[3]{};
 
-    // Process-wide state.
-    static BOOL s_bSpritesLoaded;
-    static BOOL s_bFirstFrame;
+    // Process-wide state: the one window class every scene window shares.
     static LPCSTR s_pszClassName; // empty (null) until the first Create
 
     // Tests reset the process-wide state between scenes.

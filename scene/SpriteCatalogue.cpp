@@ -1,6 +1,6 @@
 // The sprite catalogue: every jet, shadow and explosion image with its
-// monochrome mask, loaded once per process, plus the display facts the scene
-// draws with.
+// monochrome mask, loaded once per scene at the scene's scale, plus the
+// display facts the scene draws with.
 #include "platform/afx/MessageBox.h"
 #include "platform/afx/Resources.h"
 #include "scene/SceneWnd.h"
@@ -10,6 +10,9 @@ namespace {
 constexpr WORD kFirstJetBitmap = 2550;
 constexpr WORD kFirstShadowBitmap = 2600;
 constexpr WORD kFirstExplosionBitmap = 2500;
+// The double-size set of every jet, shadow and explosion image sits at the
+// same ids plus this offset.
+constexpr WORD kDoubleSizeOffset = 1000;
 constexpr int kFlyingRows = 5;     // rows 0..4: the five pass kinds
 constexpr int kManoeuvreRows = 10; // rows 5..14: the missile-run frames
 constexpr int kExplosionFrames = 8;
@@ -89,13 +92,18 @@ CPaletteBitmap *MakeMask(CPaletteBitmap *image, int cx, int cy, COLORREF key,
 } // namespace
 
 void CSceneWnd::LoadSprites() {
-    // One catalogue per process.
-    if (s_bSpritesLoaded)
+    // One catalogue per scene; each scene owns and releases its own.
+    if (m_bSpritesLoaded)
         return;
 
-    // Screen size.
-    m_cxScreen = GetSystemMetrics(SM_CXSCREEN);
-    m_cyScreen = GetSystemMetrics(SM_CYSCREEN);
+    // Screen size: the scene's part of the desktop, or the whole screen.
+    if (!IsRectEmpty(&m_rcScreenArea)) {
+        m_cxScreen = m_rcScreenArea.right - m_rcScreenArea.left;
+        m_cyScreen = m_rcScreenArea.bottom - m_rcScreenArea.top;
+    } else {
+        m_cxScreen = GetSystemMetrics(SM_CXSCREEN);
+        m_cyScreen = GetSystemMetrics(SM_CYSCREEN);
+    }
 
     // Colour depth of the display.
     CWnd *desktop = CWnd::GetDesktopWindow();
@@ -122,7 +130,7 @@ void CSceneWnd::LoadSprites() {
     for (int frame = 0; frame < kExplosionFrames; ++frame) {
         ExplosionFrame &f = m_explosion[frame];
         f.pBitmap = new CPaletteBitmap;
-        f.pBitmap->LoadBitmap(MAKEINTRESOURCE(WORD(kFirstExplosionBitmap + frame)),
+        f.pBitmap->LoadBitmap(MAKEINTRESOURCE(WORD(ArtId(kFirstExplosionBitmap) + frame)),
                               m_bPaletteDevice, AfxGetResourceHandle());
         ReadImageSize(f.pBitmap, &f.cx, &f.cy);
         BuildExplosionMask(frame);
@@ -132,8 +140,12 @@ void CSceneWnd::LoadSprites() {
     if (m_bPaletteDevice)
         m_pScenePalette = m_jets[0].pJet != nullptr ? m_jets[0].pJet->GetPalette() : nullptr;
 
-    // Later scenes of this process reuse what was loaded.
-    s_bSpritesLoaded = TRUE;
+    // A second call changes nothing.
+    m_bSpritesLoaded = TRUE;
+}
+
+WORD CSceneWnd::ArtId(WORD first) const {
+    return m_nScale == 2 ? WORD(first + kDoubleSizeOffset) : first;
 }
 
 void CSceneWnd::LoadJetSprite(int row) {
@@ -142,7 +154,7 @@ void CSceneWnd::LoadJetSprite(int row) {
     JetSprite &s = m_jets[row];
 
     s.pJet = new CPaletteBitmap;
-    if (!s.pJet->LoadBitmap(MAKEINTRESOURCE(WORD(kFirstJetBitmap + row)), m_bPaletteDevice,
+    if (!s.pJet->LoadBitmap(MAKEINTRESOURCE(WORD(ArtId(kFirstJetBitmap) + row)), m_bPaletteDevice,
                             AfxGetResourceHandle()))
         AfxMessageBox("could not load jet bitmap", MB_OK);
     ReadImageSize(s.pJet, &s.cxJet, &s.cyJet);
@@ -150,8 +162,8 @@ void CSceneWnd::LoadJetSprite(int row) {
     BuildJetMask(row);
 
     s.pShadow = new CPaletteBitmap;
-    if (!s.pShadow->LoadBitmap(MAKEINTRESOURCE(WORD(kFirstShadowBitmap + row)), m_bPaletteDevice,
-                               AfxGetResourceHandle()))
+    if (!s.pShadow->LoadBitmap(MAKEINTRESOURCE(WORD(ArtId(kFirstShadowBitmap) + row)),
+                               m_bPaletteDevice, AfxGetResourceHandle()))
         AfxMessageBox("could not load jet shadow bitmap", MB_OK);
     ReadImageSize(s.pShadow, &s.cxShadow, &s.cyShadow);
     s.pShadowMask = nullptr;

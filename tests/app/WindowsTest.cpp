@@ -311,7 +311,7 @@ TEST(SceneState, ConstructionCopiesTheSettingsAsStoredAndSeedsWithTheTime) {
         const time_t t0 = std::time(nullptr);
         auto *scene = new CSceneWnd(TRUE, TRUE);
         const time_t t1 = std::time(nullptr);
-        const int firstDraw = SceneRand();
+        const int firstDraw = scene->m_random.Next();
         EXPECT_EQ(std::vector<int>({scene->m_nSpeed, scene->m_nReliability, scene->m_nSound,
                                     scene->m_nClearScreen, scene->m_nWallpaper}),
                   std::vector<int>({stored->Speed, stored->Reliability, stored->Sound,
@@ -322,8 +322,9 @@ TEST(SceneState, ConstructionCopiesTheSettingsAsStoredAndSeedsWithTheTime) {
         EXPECT_NE(scene->m_pPlayer, nullptr);
         bool seeded = false;
         for (time_t t = t0; t <= t1; ++t) {
-            SceneSrand(unsigned(t));
-            seeded = seeded || SceneRand() == firstDraw;
+            SceneGenerator expected;
+            expected.Seed(unsigned(t));
+            seeded = seeded || expected.Next() == firstDraw;
         }
         EXPECT_TRUE(seeded) << "seeded with the time of construction";
         delete scene; // without loading there is nothing but the player to release

@@ -432,11 +432,11 @@ TEST_F(PasswordTest, SaverWindowWaitsForTheDialogAndResumes) {
     VxVirtualScreen screen(QSize(640, 480));
     IScreenService *previousScreen = VxSetScreenService(&screen);
     CSceneWnd::ResetProcessStateForTesting();
-    SceneSrand(7);
     WriteFile(home.file("desktop.ini"), kSwitchOn);
     StorePassword("letmein");
 
     auto *saver = new CSaverWnd; // deletes itself with its window
+    saver->SeedGenerator(7);
     saver->CreateFullScreen();
     const HWND hwnd = saver->GetSafeHwnd();
     ASSERT_TRUE(IsWindow(hwnd));

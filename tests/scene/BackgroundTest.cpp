@@ -50,6 +50,7 @@ TEST(SceneBackground, ChoiceAndPlacementOfTheImage) {
         Want want;
         QPoint at{}; // where the centred picture lands
         QSize screen{1024, 768};
+        QRect part{}; // the scene's part of the screen, when not all of it
     };
     // Paths that name no wallpaper a bitmap can be read from safely: a named
     // pipe (no writer ever comes), a file too large to hold (sparse), and DIBs
@@ -71,6 +72,7 @@ TEST(SceneBackground, ChoiceAndPlacementOfTheImage) {
         QFile f(QString::fromStdString(colours[i]));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(dib) == 64);
     }
+    const QRect kPart(300, 200, 200, 200); // a scene's part of the screen
     const Row rows[] = {
         {"screen copy, wallpaper setting ignored", 0, 1, "w.bmp", {100, 100}, "1", kScreen},
         {"black", 1, 0, "w.bmp", {100, 100}, "1", kBlack},
@@ -80,6 +82,8 @@ TEST(SceneBackground, ChoiceAndPlacementOfTheImage) {
         {"101x101: halves cut first", 1, 1, "w.bmp", {101, 101}, "0", kCentred, {462, 334}},
         {"tile flag abc centres", 1, 1, "w.bmp", {100, 100}, "abc", kCentred, {462, 334}},
         {"over 640x480", 1, 1, "w.bmp", {800, 600}, "0", kCentred, {-80, -60}, {640, 480}},
+        {"part, copied", 0, 0, "", {}, "0", kScreen, {}, {1024, 768}, kPart},
+        {"part, centred", 1, 1, "w.bmp", {100, 100}, "0", kCentred, {50, 50}, {1024, 768}, kPart},
         {"no wallpaper set: black", 1, 1, "", {}, "0", kBlack},
         {"missing file: black", 1, 1, "/nonexistent/folder/wall.bmp", {}, "0", kBlack},
         {"placeholder text: black", 1, 1, "(None)", {}, "0", kBlack},
@@ -117,17 +121,20 @@ TEST(SceneBackground, ChoiceAndPlacementOfTheImage) {
         setup.desktop = Screen;
         setup.clearScreen = row.clearScreen;
         setup.wallpaper = row.wallpaper;
+        const QRect &p = row.part;
+        if (p.isValid())
+            setup.screenArea = {p.left(), p.top(), p.right() + 1, p.bottom() + 1};
         SceneHarness h(setup);
         const QImage bg = h.BackgroundImage();
-        ASSERT_EQ(bg.size(), row.screen) << row.label;
+        ASSERT_EQ(bg.size(), p.isValid() ? p.size() : row.screen) << row.label;
         const int w = row.picture.width(), ht = row.picture.height();
         int wrong = 0;
         for (int y = 0; y < bg.height(); ++y)
             for (int x = 0; x < bg.width(); ++x) {
                 const int u = x - row.at.x(), v = y - row.at.y();
-                const QRgb want = row.want == kScreen                   ? Screen(x, y)
-                                  : row.want == kBlack                  ? qRgb(0, 0, 0)
-                                  : row.want == kTiled                  ? Picture(x % w, y % ht)
+                const QRgb want = row.want == kScreen  ? Screen(x + p.x(), y + p.y())
+                                  : row.want == kBlack ? qRgb(0, 0, 0)
+                                  : row.want == kTiled ? Picture(x % w, y % ht)
                                   : u >= 0 && v >= 0 && u < w && v < ht ? Picture(u, v)
                                                                         : qRgb(0, 128, 128);
                 wrong += (bg.pixel(x, y) & 0xFFFFFF) != (want & 0xFFFFFF);

@@ -1,5 +1,5 @@
 // The sprite catalogue: key colour and palette by display depth, masks built
-// from the key colour, rows whose images are missing, loading once per process.
+// from the key colour, rows whose images are missing, loading once per scene.
 #include "SceneHarness.h"
 
 #include <gtest/gtest.h>
@@ -99,12 +99,20 @@ TEST(SpriteCatalogue, MissingImagesAreReportedAndNeverDrawn) {
     }
 }
 
-TEST(SpriteCatalogue, LoadsOncePerProcess) {
-    SceneHarness h;
+TEST(SpriteCatalogue, LoadsOncePerSceneAndEverySceneHasItsOwn) {
+    SceneSetup setup;
+    SceneHarness h(setup);
     CSceneWnd *s = h.scene();
     const CPaletteBitmap *jet = s->m_jets[0].pJet;
     s->m_cxScreen = 1;
     s->LoadSprites();
     EXPECT_EQ(s->m_cxScreen, 1) << "a second load changes nothing, not even the screen size";
     EXPECT_EQ(s->m_jets[0].pJet, jet);
+
+    setup.resetProcessState = false; // another monitor's scene, alongside
+    SceneHarness other(setup);
+    const JetSprite &row = other.scene()->m_jets[0];
+    EXPECT_TRUE(row.pJet && row.pJet != jet && row.pJetMask && row.cxJet == 275)
+        << "a second scene loads a catalogue of its own";
+    EXPECT_EQ(other.scene()->m_cxScreen, 1024);
 }

@@ -19,10 +19,11 @@ void EndPassLikeTheTick(CSceneWnd *s) {
 
 // The missile rolls a first pass of this seed would make (r1, r2).
 std::pair<int, int> Rolls(unsigned seed) {
-    SceneSrand(seed);
-    SceneRand(); // the kind
-    const int r1 = SceneRand() % 100 + 1;
-    return {r1, SceneRand() % 100 + 1};
+    SceneGenerator random;
+    random.Seed(seed);
+    random.Next(); // the kind
+    const int r1 = random.Next() % 100 + 1;
+    return {r1, random.Next() % 100 + 1};
 }
 
 } // namespace
@@ -125,7 +126,7 @@ TEST(PassSpawn, MissileRollsAtTheirBoundaries) {
         ASSERT_LT(seed, 10000000u) << "no seed gives r1 " << row.r1 << ", r2 " << row.r2;
         s->m_nKind = -1; // a first pass: one draw for the kind
         s->m_nReliability = row.reliability;
-        SceneSrand(seed);
+        s->SeedGenerator(seed);
         s->SpawnPass();
         EXPECT_EQ(bool(s->m_bArmed), row.armed)
             << "frequency " << row.reliability << ", r1 " << row.r1 << ", r2 " << row.r2;

@@ -5,8 +5,42 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 
 using namespace scenetest;
+
+namespace {
+
+// The kind and corner of the jet after every timer period of a run.
+using Flight = std::vector<std::array<int, 3>>;
+void Step(SceneHarness &h, Flight *flight) {
+    h.Step();
+    flight->push_back({h.scene()->m_nKind, h.scene()->m_x, h.scene()->m_y});
+}
+
+} // namespace
+
+TEST(SceneTick, ScenesSideBySideFlyWhatEachFliesAlone) {
+    SceneSetup a;
+    a.seed = 2024;
+    SceneSetup b = a;
+    b.seed = 7;
+    b.width = 640, b.height = 480;
+    b.resetProcessState = false;
+    constexpr int kSteps = 150;
+    Flight aloneA, aloneB, sideA, sideB;
+    for (auto [setup, flight] : {std::pair(&a, &aloneA), std::pair(&b, &aloneB)}) {
+        SceneHarness h(*setup);
+        for (int i = 0; i < kSteps; ++i)
+            Step(h, flight);
+    }
+    SceneHarness ha(a), hb(b);
+    for (int i = 0; i < kSteps; ++i)
+        Step(ha, &sideA), Step(hb, &sideB);
+    EXPECT_EQ(sideA, aloneA);
+    EXPECT_EQ(sideB, aloneB);
+    EXPECT_GE(hb.scene()->m_nPassCount, 3) << "the run covers several passes";
+}
 
 TEST(SceneTick, MissileRunTimeline) {
     SceneHarness h;

@@ -44,6 +44,7 @@ VirtualScene::VirtualScene(const VirtualSceneOptions &o) {
     // Built as the saver's constructor builds it, with the settings given
     // here instead of the user's: the catalogue first, then the background.
     m_scene = new ObservedScene;
+    m_scene->SetDisplay(SceneDisplay{o.scale, o.screenArea});
     m_scene->m_nReliability = o.reliability;
     m_scene->m_nSound = o.sound;
     m_scene->m_nClearScreen = o.clearScreen;
@@ -52,7 +53,7 @@ VirtualScene::VirtualScene(const VirtualSceneOptions &o) {
         m_scene->LoadSprites();
         m_scene->PrepareBackground();
     }
-    SceneSrand(o.seed);
+    m_scene->SeedGenerator(o.seed);
 
     RECT r = o.windowRect;
     if (r.right == -1)

@@ -20,6 +20,8 @@ struct VirtualSceneOptions {
     int width = 1024, height = 768; // the virtual screen
     int depth = 32;                 // 8: the emulated palette display
     unsigned seed = 1;
+    int scale = 1;               // 2: the double-size art and distances
+    RECT screenArea{0, 0, 0, 0}; // the scene's part of the screen; empty: all of it
     int reliability = 10;
     int sound = 0;
     int clearScreen = 0;
