@@ -21,6 +21,9 @@ constexpr int EXPLOSION_FRAME_COUNT = 8;
 constexpr int IDB_JET_FIRST = 2550;    // jet sprites 2550..2564, one per sprite row
 constexpr int IDB_SHADOW_FIRST = 2600; // their shadows 2600..2614
 constexpr int JET_SPRITE_COUNT = 15;
+// The same jets, shadows and explosion frames at twice the size, for screens
+// of twice the pixel density, at these ids plus 1000 (3500.., 3550.., 3600..).
+constexpr int IDB_DOUBLE_SIZE_OFFSET = 1000;
 
 // ---- icons and the cursor ----------------------------------------------------------
 constexpr int IDI_APP = 128;

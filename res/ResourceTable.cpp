@@ -25,6 +25,19 @@
     X(explosion_2500_bmp, 2500) X(explosion_2501_bmp, 2501) X(explosion_2502_bmp, 2502)            \
     X(explosion_2503_bmp, 2503) X(explosion_2504_bmp, 2504) X(explosion_2505_bmp, 2505)            \
     X(explosion_2506_bmp, 2506) X(explosion_2507_bmp, 2507)                                        \
+    X(x2_jet_3550_bmp, 3550) X(x2_jet_3551_bmp, 3551) X(x2_jet_3552_bmp, 3552)                     \
+    X(x2_jet_3553_bmp, 3553) X(x2_jet_3554_bmp, 3554) X(x2_jet_3555_bmp, 3555)                     \
+    X(x2_jet_3556_bmp, 3556) X(x2_jet_3557_bmp, 3557) X(x2_jet_3558_bmp, 3558)                     \
+    X(x2_jet_3559_bmp, 3559) X(x2_jet_3560_bmp, 3560) X(x2_jet_3561_bmp, 3561)                     \
+    X(x2_jet_3562_bmp, 3562) X(x2_jet_3563_bmp, 3563) X(x2_jet_3564_bmp, 3564)                     \
+    X(x2_shadow_3600_bmp, 3600) X(x2_shadow_3601_bmp, 3601) X(x2_shadow_3602_bmp, 3602)            \
+    X(x2_shadow_3603_bmp, 3603) X(x2_shadow_3604_bmp, 3604) X(x2_shadow_3605_bmp, 3605)            \
+    X(x2_shadow_3606_bmp, 3606) X(x2_shadow_3607_bmp, 3607) X(x2_shadow_3608_bmp, 3608)            \
+    X(x2_shadow_3609_bmp, 3609) X(x2_shadow_3610_bmp, 3610) X(x2_shadow_3611_bmp, 3611)            \
+    X(x2_shadow_3612_bmp, 3612) X(x2_shadow_3613_bmp, 3613) X(x2_shadow_3614_bmp, 3614)            \
+    X(x2_explosion_3500_bmp, 3500) X(x2_explosion_3501_bmp, 3501) X(x2_explosion_3502_bmp, 3502)   \
+    X(x2_explosion_3503_bmp, 3503) X(x2_explosion_3504_bmp, 3504) X(x2_explosion_3505_bmp, 3505)   \
+    X(x2_explosion_3506_bmp, 3506) X(x2_explosion_3507_bmp, 3507)                                  \
     X(splash_133_bmp, IDB_SPLASH) X(about_166_bmp, IDB_ABOUT)
 #define VX_ICON_FILES(X)                                                                           \
     X(icon_128_ico, IDI_APP) X(icon_144_ico, IDI_SCREEN_KEEP) X(icon_145_ico, IDI_SCREEN_BLACK)   \

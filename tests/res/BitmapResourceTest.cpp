@@ -12,21 +12,27 @@ struct Expected {
     int id, w, h;
 };
 
-// Every bitmap id with the size it must have.
+// The id offsets of the single- and double-size sprite sets, with their scale.
+constexpr std::pair<int, int> kSets[] = {{0, 1}, {IDB_DOUBLE_SIZE_OFFSET, 2}};
+
+// Every bitmap id with the size it must have: the double-size sprites are
+// exactly twice the single-size ones, shadows included.
 std::vector<Expected> AllBitmaps() {
     std::vector<Expected> v;
-    for (int row = 0; row < JET_SPRITE_COUNT; ++row) {
-        const int w = row <= 1   ? 275
-                      : row <= 3 ? 222
-                                 : 200,
-                  h = row <= 1   ? 200
-                      : row <= 3 ? 222
-                                 : 275;
-        v.push_back({IDB_JET_FIRST + row, w, h});
-        v.push_back({IDB_SHADOW_FIRST + row, (w + 1) / 2, h / 2});
+    for (const auto &[offset, s] : kSets) {
+        for (int row = 0; row < JET_SPRITE_COUNT; ++row) {
+            const int w = row <= 1   ? 275
+                          : row <= 3 ? 222
+                                     : 200,
+                      h = row <= 1   ? 200
+                          : row <= 3 ? 222
+                                     : 275;
+            v.push_back({offset + IDB_JET_FIRST + row, s * w, s * h});
+            v.push_back({offset + IDB_SHADOW_FIRST + row, s * ((w + 1) / 2), s * (h / 2)});
+        }
+        for (int f = 0; f < EXPLOSION_FRAME_COUNT; ++f)
+            v.push_back({offset + IDB_EXPLOSION_FIRST + f, 200 * s, 200 * s});
     }
-    for (int f = 0; f < EXPLOSION_FRAME_COUNT; ++f)
-        v.push_back({IDB_EXPLOSION_FIRST + f, 200, 200});
     v.push_back({IDB_SPLASH, 359, 216});
     v.push_back({IDB_ABOUT, 120, 165});
     return v;
@@ -77,23 +83,35 @@ std::pair<double, bool> Coverage(const DibView &d) {
 }
 
 TEST(Bitmaps, KeyColourOnlyAroundSpritesAndNeverInPictures) {
-    for (int id = IDB_JET_FIRST; id < IDB_JET_FIRST + JET_SPRITE_COUNT; ++id) {
-        const auto [coverage, border] = Coverage(Bitmap(id));
-        EXPECT_FALSE(border) << "jet " << id << " cut off by the sprite's edge";
-        EXPECT_TRUE(coverage > 0.05 && coverage < 0.7) << "jet " << id << ": " << coverage;
-    }
-    for (int id = IDB_EXPLOSION_FIRST; id < IDB_EXPLOSION_FIRST + EXPLOSION_FRAME_COUNT; ++id) {
-        const auto [coverage, border] = Coverage(Bitmap(id));
-        EXPECT_FALSE(border) << "frame " << id;
-        EXPECT_GT(coverage, 0.03) << "frame " << id;
+    for (const auto &[offset, s] : kSets) {
+        for (int row = 0; row < JET_SPRITE_COUNT; ++row) {
+            const int id = offset + IDB_JET_FIRST + row;
+            const auto [coverage, border] = Coverage(Bitmap(id));
+            EXPECT_FALSE(border) << "jet " << id << " cut off by the sprite's edge";
+            EXPECT_TRUE(coverage > 0.05 && coverage < 0.7) << "jet " << id << ": " << coverage;
+            // The double-size jet covers what the single-size one does.
+            if (s == 2) {
+                EXPECT_NEAR(coverage, Coverage(Bitmap(IDB_JET_FIRST + row)).first, 0.01)
+                    << "jet " << id;
+            }
+        }
+        for (int f = 0; f < EXPLOSION_FRAME_COUNT; ++f) {
+            const int id = offset + IDB_EXPLOSION_FIRST + f;
+            const auto [coverage, border] = Coverage(Bitmap(id));
+            EXPECT_FALSE(border) << "frame " << id;
+            EXPECT_GT(coverage, 0.03) << "frame " << id;
+        }
     }
     for (int id : {IDB_SPLASH, IDB_ABOUT})
         EXPECT_EQ(Coverage(Bitmap(id)).first, 1.0) << "bitmap " << id;
 }
 
 TEST(Bitmaps, ShadowIsTheHalvedSilhouetteAsACheckerboard) {
-    for (int row = 0; row < JET_SPRITE_COUNT; ++row) {
-        const DibView jet = Bitmap(IDB_JET_FIRST + row), shadow = Bitmap(IDB_SHADOW_FIRST + row);
+    for (int i = 0; i < 2 * JET_SPRITE_COUNT; ++i) {
+        // Both sets: the double-size shadow is the double-size jet's own.
+        const int row = i % JET_SPRITE_COUNT, offset = kSets[i / JET_SPRITE_COUNT].first;
+        const DibView jet = Bitmap(offset + IDB_JET_FIRST + row),
+                      shadow = Bitmap(offset + IDB_SHADOW_FIRST + row);
         int wrong = 0, inside = 0;
         for (int y = 0; y < shadow.height; ++y)
             for (int x = 0; x < shadow.width; ++x) {
@@ -105,8 +123,8 @@ TEST(Bitmaps, ShadowIsTheHalvedSilhouetteAsACheckerboard) {
                 inside += covered;
                 wrong += shadow.Index(x, y) != (covered && (x + y) % 2 == 0 ? 0 : 2);
             }
-        EXPECT_EQ(wrong, 0) << "row " << row;
-        EXPECT_GT(inside, 0) << "row " << row;
+        EXPECT_EQ(wrong, 0) << "shadow " << offset + IDB_SHADOW_FIRST + row;
+        EXPECT_GT(inside, 0) << "shadow " << offset + IDB_SHADOW_FIRST + row;
     }
 }
 

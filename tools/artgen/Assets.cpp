@@ -54,6 +54,37 @@ Asset WaveAsset(const std::string &path, const std::vector<uint8_t> &samples, ui
     return a;
 }
 
+// The jets, their shadows and the explosion frames at `scale` times the
+// single size. File names carry the resource id.
+void AddSpriteSet(std::vector<Asset> &assets, int scale) {
+    const std::string prefix = scale == 1 ? "bitmaps/" : "bitmaps/x2_";
+    const int idOffset = scale == 1 ? 0 : 1000;
+    std::vector<IndexedImage> jets;
+    for (int row = 0; row < 15; ++row) {
+        jets.push_back(Quantise(RenderJetSprite(row, scale), Dither::ErrorDiffusion));
+        assets.push_back(BitmapAsset(
+            prefix + "jet_" + std::to_string(2550 + idOffset + row) + ".bmp", jets.back()));
+    }
+    for (int row = 0; row < 15; ++row) {
+        // Half the single size, rounded up across and down along the jet's
+        // length, as the sprite table has it (275 -> 138, 200 -> 100,
+        // 275 -> 137); the double-size shadow is exactly twice that.
+        int w = 0, h = 0;
+        JetSpriteSize(row, w, h);
+        w = (w == 275 ? 138 : w / 2) * scale;
+        h = h / 2 * scale;
+        assets.push_back(
+            BitmapAsset(prefix + "shadow_" + std::to_string(2600 + idOffset + row) + ".bmp",
+                        MakeShadow(jets[size_t(row)], w, h)));
+    }
+    for (int frame = 0; frame < 8; ++frame) {
+        const ExplosionFrame f = RenderExplosion(frame, scale);
+        assets.push_back(
+            BitmapAsset(prefix + "explosion_" + std::to_string(2500 + idOffset + frame) + ".bmp",
+                        QuantiseWithMask(f.colour, f.opaque, Dither::ErrorDiffusion)));
+    }
+}
+
 } // namespace
 
 IndexedImage MakeShadow(const IndexedImage &jet, int w, int h) {
@@ -81,28 +112,11 @@ IndexedImage MakeShadow(const IndexedImage &jet, int w, int h) {
 
 std::vector<Asset> GenerateAll() {
     std::vector<Asset> assets;
-    // Jets and their shadows.
-    std::vector<IndexedImage> jets;
-    for (int row = 0; row < 15; ++row) {
-        jets.push_back(Quantise(RenderJetSprite(row), Dither::ErrorDiffusion));
-        assets.push_back(
-            BitmapAsset("bitmaps/jet_" + std::to_string(2550 + row) + ".bmp", jets.back()));
-    }
-    for (int row = 0; row < 15; ++row) {
-        const IndexedImage &jet = jets[size_t(row)];
-        // Half size, rounded up across and down along the jet's length, as
-        // the sprite table has it (275 -> 138, 200 -> 100, 275 -> 137).
-        const int w = jet.width == 275 ? 138 : jet.width / 2;
-        const int h = jet.height / 2;
-        assets.push_back(BitmapAsset("bitmaps/shadow_" + std::to_string(2600 + row) + ".bmp",
-                                     MakeShadow(jet, w, h)));
-    }
-    // Explosion frames.
-    for (int frame = 0; frame < 8; ++frame) {
-        const ExplosionFrame f = RenderExplosion(frame);
-        assets.push_back(BitmapAsset("bitmaps/explosion_" + std::to_string(2500 + frame) + ".bmp",
-                                     QuantiseWithMask(f.colour, f.opaque, Dither::ErrorDiffusion)));
-    }
+    // Jets, their shadows and the explosion frames: the single-size set, then
+    // the double-size set for screens of twice the pixel density (ids 1000
+    // up), rendered at that size.
+    for (int scale : {1, 2})
+        AddSpriteSet(assets, scale);
     // Title card and About picture: opaque throughout.
     assets.push_back(BitmapAsset("bitmaps/splash_133.bmp",
                                  Quantise(RenderSplash(), Dither::ErrorDiffusion, 0.f)));

@@ -122,14 +122,15 @@ std::vector<uint8_t> DitherCoverage(const Image &img) {
     return out;
 }
 
-ExplosionFrame RenderExplosion(int frame) {
+ExplosionFrame RenderExplosion(int frame, int scale) {
+    const int size = kExplosionSize * scale;
     ExplosionFrame f;
-    f.colour = Image(kExplosionSize, kExplosionSize);
-    for (int py = 0; py < kExplosionSize; ++py)
-        for (int px = 0; px < kExplosionSize; ++px) {
+    f.colour = Image(size, size);
+    for (int py = 0; py < size; ++py)
+        for (int px = 0; px < size; ++px) {
             // Unit square centred on the frame, y up.
-            const float x = (px + 0.5f) / (kExplosionSize / 2.f) - 1.f;
-            const float y = 1.f - (py + 0.5f) / (kExplosionSize / 2.f);
+            const float x = (px + 0.5f) / (size / 2.f) - 1.f;
+            const float y = 1.f - (py + 0.5f) / (size / 2.f);
             float alpha = 0;
             Rgb c;
             if (frame == 0)

@@ -17,7 +17,8 @@ struct ExplosionFrame {
 
 // Frame 0: grey shock ring; 1-6: fireball growing and breaking up into
 // smoke; 7: scorch mark.
-ExplosionFrame RenderExplosion(int frame);
+// At scale 2 the same fields are sampled at twice the resolution.
+ExplosionFrame RenderExplosion(int frame, int scale = 1);
 
 // Turns a soft opacity into opaque and transparent pixels with an 8 x 8
 // ordered-dither pattern, so soft edges stay soft over any background.

@@ -423,7 +423,7 @@ Pose PoseOf(const RowPose &r) {
 
 } // namespace
 
-void JetSpriteSize(int row, int &w, int &h) {
+void JetSpriteSize(int row, int &w, int &h, int scale) {
     if (row <= 1) {
         w = 275, h = 200;
     } else if (row <= 3) {
@@ -431,23 +431,25 @@ void JetSpriteSize(int row, int &w, int &h) {
     } else {
         w = 200, h = 275;
     }
+    w *= scale;
+    h *= scale;
 }
 
-Image RenderJetSprite(int row) {
+Image RenderJetSprite(int row, int scale) {
     const RowPose &r = kRows[size_t(row)];
     int w = 0, h = 0;
-    JetSpriteSize(row, w, h);
+    JetSpriteSize(row, w, h, scale);
     const Mesh jet = BuildJet(r.missiles, r.motors);
     Pose pose = PoseOf(r);
     Camera cam;
-    cam.scale = kSpriteScale;
+    cam.scale = kSpriteScale * scale;
     if (row == 2 || row == 3) {
-        // Largest scale that leaves a 3-pixel margin in the square.
+        // Largest scale that leaves a 3-pixel margin (at single size) in the square.
         double x0, y0, x1, y1;
         Camera unit;
         unit.scale = 1;
         Rasteriser::Bounds(jet, pose, unit, x0, y0, x1, y1);
-        cam.scale = std::min((w - 6) / (x1 - x0), (h - 6) / (y1 - y0));
+        cam.scale = std::min((w - 6 * scale) / (x1 - x0), (h - 6 * scale) / (y1 - y0));
     }
     if (r.fx < 0) {
         double x0, y0, x1, y1;
@@ -460,7 +462,7 @@ Image RenderJetSprite(int row) {
         // Keep the whole jet inside the sprite with a small margin.
         double x0, y0, x1, y1;
         Rasteriser::Bounds(jet, pose, cam, x0, y0, x1, y1);
-        constexpr double kMargin = 3;
+        const double kMargin = 3.0 * scale;
         cam.cx += std::max(0.0, kMargin - x0) - std::max(0.0, x1 - (w - kMargin));
         cam.cy += std::max(0.0, kMargin - y0) - std::max(0.0, y1 - (h - kMargin));
     }

@@ -16,11 +16,12 @@ Mesh BuildMissile(bool motorLit);
 // Colour of one rendered sample of a jet or missile.
 Rgb ShadeJet(const Sample &s);
 
-// Size of the sprite of a row (jets 0-14).
-void JetSpriteSize(int row, int &w, int &h);
+// Size of the sprite of a row (jets 0-14), at `scale` times the single size.
+void JetSpriteSize(int row, int &w, int &h, int scale = 1);
 
-// The jet sprite of a row, with coverage in alpha.
-Image RenderJetSprite(int row);
+// The jet sprite of a row, with coverage in alpha. At scale 2 it is the same
+// view rendered at twice the resolution: twice the size, camera and margins.
+Image RenderJetSprite(int row, int scale = 1);
 
 // A jet seen from above with missiles, `lengthPx` pixels long, in a w x h
 // picture, centred there or on (centreX, centreY) when those are given.
