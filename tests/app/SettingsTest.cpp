@@ -31,23 +31,23 @@ std::array<int, 5> Values(const SaverSettings &s) {
     return {s.Speed, s.Reliability, s.Sound, s.ClearScreen, s.Wallpaper};
 }
 
-QString IniPath(const PrivateConfig &config, const QString &appName) {
-    const qsizetype slash = appName.lastIndexOf(QLatin1Char('/')) + 1;
-    return config.Path(QStringLiteral("%1Quorvane Screen Savers/%2.ini")
-                           .arg(appName.left(slash), appName.mid(slash)));
+std::string IniPath(const ScopedConfigHome &config, const std::string &appName) {
+    const size_t slash = appName.rfind('/') + 1; // 0 when there is none
+    return config.Path(appName.substr(0, slash) + "Quorvane Screen Savers/" +
+                       appName.substr(slash) + ".ini");
 }
 
-ino_t Inode(const QString &path) {
+ino_t Inode(const std::string &path) {
     struct stat st {};
-    return stat(path.toLocal8Bit().constData(), &st) == 0 ? st.st_ino : 0;
+    return stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
 }
 
 } // namespace
 
 TEST(Settings, SavedValuesComeBackUnchanged) {
-    PrivateConfig config;
+    ScopedConfigHome config;
     // A configuration home that does not exist yet is created private.
-    qputenv("XDG_CONFIG_HOME", config.Path(QStringLiteral("new")).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", config.Path("new").c_str());
     const mode_t oldMask = ::umask(0);
     Profile profile("Vantorix.scr");
     // Values are stored as given, without range checks.
@@ -59,10 +59,10 @@ TEST(Settings, SavedValuesComeBackUnchanged) {
     EXPECT_EQ(Values(in), Values(out));
     for (const char *folder : {"new", "new/Quorvane Screen Savers"}) {
         struct stat st {};
-        ASSERT_EQ(::stat(config.Path(QLatin1String(folder)).toLocal8Bit().constData(), &st), 0);
+        ASSERT_EQ(::stat(config.Path(folder).c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 0777, 0700u) << folder;
     }
-    EXPECT_TRUE(QFileInfo::exists(IniPath(config, QStringLiteral("new/Vantorix"))));
+    EXPECT_TRUE(std::filesystem::exists(IniPath(config, "new/Vantorix")));
 }
 
 TEST(Settings, StoredTextThatIsNotA32BitNumberGivesTheDefault) {
@@ -81,14 +81,14 @@ TEST(Settings, StoredTextThatIsNotA32BitNumberGivesTheDefault) {
         {"4294967296", 5},
         {"-2147483649", 5},
     };
-    PrivateConfig config;
+    ScopedConfigHome config;
     int n = 0;
     for (const auto &row : rows) {
         // One executable name per row: the file is new each time.
-        const QString name = QStringLiteral("row%1").arg(n++);
+        const std::string name = "row" + std::to_string(n++);
         WriteFile(IniPath(config, name),
-                  QByteArray("[Config]\nSpeed=") + row.stored + "\nReliability=3\n");
-        Profile profile(name.toLocal8Bit().constData());
+                  "[Config]\nSpeed=" + std::string(row.stored) + "\nReliability=3\n");
+        Profile profile(name.c_str());
         SaverSettings s;
         s.Load(&profile.app);
         EXPECT_EQ(s.Speed, row.expected) << "stored \"" << row.stored << "\"";
@@ -109,7 +109,7 @@ TEST(Settings, TwoExecutableNamesKeepSeparateSettings) {
         EXPECT_STREQ(app.m_pszAppName, row.name) << "path \"" << row.path << "\"";
     }
 
-    PrivateConfig config;
+    ScopedConfigHome config;
     Profile first("/opt/savers/Vantorix.scr");
     Profile second("/home/me/bin/vantorix-copy");
     SaverSettings a;
@@ -124,29 +124,29 @@ TEST(Settings, TwoExecutableNamesKeepSeparateSettings) {
     c.Load(&third.app);
     EXPECT_EQ(b.Speed, 5) << "the copy has its own, still empty, settings";
     EXPECT_EQ(c.Speed, 9);
-    EXPECT_FALSE(QFileInfo::exists(IniPath(config, QStringLiteral("vantorix-copy"))));
+    EXPECT_FALSE(std::filesystem::exists(IniPath(config, "vantorix-copy")));
 }
 
 TEST(Settings, WritingKeepsEverythingElseAndReplacesTheFileAtomically) {
-    PrivateConfig config;
-    const QString path = IniPath(config, QStringLiteral("Vantorix"));
+    ScopedConfigHome config;
+    const std::string path = IniPath(config, "Vantorix");
     WriteFile(path, "[Config]\nSpeed=2\nExtra=keep me\n\n[Elsewhere]\nColour=blue\n");
     const ino_t before = Inode(path);
 
     Profile profile("Vantorix");
     EXPECT_TRUE(profile.app.WriteProfileInt("Config", "Sound", 2));
-    const QByteArray file = ReadFile(path);
+    const std::string file = ReadFile(path);
     for (const char *kept : {"Speed=2", "Extra=keep me", "[Elsewhere]", "Colour=blue", "Sound=2"})
-        EXPECT_TRUE(file.contains(kept)) << kept << " missing from\n" << file.constData();
+        EXPECT_NE(file.find(kept), std::string::npos) << kept << " missing from\n" << file;
     // A new file renamed over the old one: a crash in the middle leaves the
     // old file whole.
     EXPECT_NE(Inode(path), before);
 }
 
 TEST(Settings, ADamagedFileIsCopiedAsideBeforeItIsRewritten) {
-    PrivateConfig config;
-    const QString path = IniPath(config, QStringLiteral("Vantorix"));
-    const QByteArray damaged = "[Config\nSpeed=3\nReliability=4\n\x01\x02 no equals sign here\n";
+    ScopedConfigHome config;
+    const std::string path = IniPath(config, "Vantorix");
+    const std::string damaged = "[Config\nSpeed=3\nReliability=4\n\x01\x02 no equals sign here\n";
     WriteFile(path, damaged);
     Profile profile("Vantorix");
     SaverSettings s;
@@ -154,16 +154,16 @@ TEST(Settings, ADamagedFileIsCopiedAsideBeforeItIsRewritten) {
     EXPECT_EQ(s.Speed, 3) << "what can be read is read";
 
     EXPECT_TRUE(profile.app.WriteProfileInt("Config", "Speed", 8));
-    EXPECT_EQ(ReadFile(path + QStringLiteral(".bak")), damaged);
+    EXPECT_EQ(ReadFile(path + ".bak"), damaged);
     s.Load(&profile.app);
     EXPECT_EQ(s.Speed, 8);
     EXPECT_EQ(s.Reliability, 4) << "the other values stay";
 }
 
 TEST(Settings, ConcurrentSavesOnADamagedFileKeepEveryValue) {
-    PrivateConfig config;
-    const QString path = IniPath(config, QStringLiteral("Vantorix"));
-    const QByteArray damaged = "[Config]\nSpeed=1\nno equals sign\n";
+    ScopedConfigHome config;
+    const std::string path = IniPath(config, "Vantorix");
+    const std::string damaged = "[Config]\nSpeed=1\nno equals sign\n";
     Profile first("Vantorix"), second("Vantorix");
     for (int run = 0; run < 24; ++run) {
         WriteFile(path, damaged);
@@ -184,7 +184,7 @@ TEST(Settings, ConcurrentSavesOnADamagedFileKeepEveryValue) {
         EXPECT_TRUE(written[0] && written[1]) << "run " << run;
         EXPECT_EQ(std::vector<int>({s.Speed, s.Sound}), std::vector<int>({run + 2, run + 2}))
             << "run " << run;
-        EXPECT_EQ(ReadFile(path + QStringLiteral(".bak")), damaged) << "run " << run;
+        EXPECT_EQ(ReadFile(path + ".bak"), damaged) << "run " << run;
     }
 }
 
@@ -194,33 +194,31 @@ TEST(Settings, ConcurrentSavesOnADamagedFileKeepEveryValue) {
 TEST(Settings, WhatIsNotARegularProfileFileReadsAsNothingStored) {
     const struct {
         const char *label;
-        std::function<void(const QByteArray &)> make;
+        std::function<void(const char *)> make;
     } rows[] = {
-        {"FIFO", [](const QByteArray &p) { ASSERT_EQ(::mkfifo(p.constData(), 0600), 0); }},
-        {"link to /dev/zero",
-         [](const QByteArray &p) { ASSERT_EQ(::symlink("/dev/zero", p.constData()), 0); }},
-        {"folder",
-         [](const QByteArray &p) { ASSERT_TRUE(QDir().mkpath(QString::fromLocal8Bit(p))); }},
+        {"FIFO", [](const char *p) { ASSERT_EQ(::mkfifo(p, 0600), 0); }},
+        {"link to /dev/zero", [](const char *p) { ASSERT_EQ(::symlink("/dev/zero", p), 0); }},
+        {"folder", [](const char *p) { MakeFolder(p); }},
         {"2 MiB file",
-         [](const QByteArray &p) {
-             WriteFile(QString::fromLocal8Bit(p), "[Config]\nSpeed=3\n");
-             ASSERT_EQ(::truncate(p.constData(), 2 << 20), 0);
+         [](const char *p) {
+             WriteFile(p, "[Config]\nSpeed=3\n");
+             ASSERT_EQ(::truncate(p, 2 << 20), 0);
          }},
     };
     for (const auto &row : rows) {
-        PrivateConfig config;
-        const QByteArray path = IniPath(config, QStringLiteral("Vantorix")).toLocal8Bit();
-        QDir().mkpath(QFileInfo(QString::fromLocal8Bit(path)).path());
-        row.make(path);
+        ScopedConfigHome config;
+        const std::string path = IniPath(config, "Vantorix");
+        MakeFolder(config.Path("Quorvane Screen Savers"));
+        row.make(path.c_str());
         struct stat before {};
-        ASSERT_EQ(::lstat(path.constData(), &before), 0) << row.label;
+        ASSERT_EQ(::lstat(path.c_str(), &before), 0) << row.label;
         Profile profile("Vantorix");
         SaverSettings s;
         s.Load(&profile.app);
         EXPECT_EQ(Values(s), (std::array<int, 5>{5, 10, SoundPartial, 0, 0})) << row.label;
         EXPECT_FALSE(profile.app.WriteProfileInt("Config", "Speed", 8)) << row.label;
         struct stat after {};
-        ASSERT_EQ(::lstat(path.constData(), &after), 0) << row.label;
+        ASSERT_EQ(::lstat(path.c_str(), &after), 0) << row.label;
         EXPECT_EQ(
             std::vector<long>({long(after.st_mode), long(after.st_ino), long(after.st_size)}),
             std::vector<long>({long(before.st_mode), long(before.st_ino), long(before.st_size)}))

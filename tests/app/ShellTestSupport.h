@@ -1,29 +1,25 @@
 // Shared pieces of the application-shell tests: one QApplication on a
-// 1024x768 offscreen screen, a private settings folder per test, the real
-// resource table, and a recorder for message boxes.
+// 1024x768 offscreen screen with the real resource table.
 #pragma once
 
-#include "platform/afx/MessageBox.h"
 #include "platform/afx/Resources.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/qt/QtWindowImpl.h"
 #include "platform/qt/ScreenService.h"
 #include "res/ResourceTable.h"
+#include "tests/TestSupport.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
-#include <string>
-#include <vector>
 
 namespace shelltest {
+
+using namespace vxtest;
 
 inline constexpr int kScreenWidth = 1024;
 inline constexpr int kScreenHeight = 768;
@@ -32,15 +28,11 @@ inline constexpr int kScreenHeight = 768;
 inline QApplication &App() {
     static QApplication *app = [] {
         static QTemporaryDir dir;
-        QFile file(dir.filePath(QStringLiteral("screen.json")));
-        file.open(QIODevice::WriteOnly);
-        file.write(QStringLiteral("{\"screens\":[{\"name\":\"s0\",\"x\":0,\"y\":0,\"width\":%1,"
-                                  "\"height\":%2,\"logicalDpi\":96}]}")
-                       .arg(kScreenWidth)
-                       .arg(kScreenHeight)
-                       .toUtf8());
-        file.close();
-        qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + file.fileName()).toUtf8());
+        const std::string screen = dir.filePath(QStringLiteral("screen.json")).toStdString();
+        WriteFile(screen, "{\"screens\":[{\"name\":\"s0\",\"x\":0,\"y\":0,\"width\":" +
+                              std::to_string(kScreenWidth) + ",\"height\":" +
+                              std::to_string(kScreenHeight) + ",\"logicalDpi\":96}]}");
+        qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screen).c_str());
         static int argc = 1;
         static char name[] = "vantorix";
         static char *argv[] = {name, nullptr};
@@ -53,41 +45,6 @@ inline QApplication &App() {
     return *app;
 }
 
-// A settings folder of its own, so that no test sees another's values.
-class PrivateConfig {
-  public:
-    PrivateConfig() : m_old(qgetenv("XDG_CONFIG_HOME")) {
-        qputenv("XDG_CONFIG_HOME", m_dir.path().toLocal8Bit());
-    }
-    ~PrivateConfig() { qputenv("XDG_CONFIG_HOME", m_old); }
-    QString Path(const QString &relative) const { return m_dir.filePath(relative); }
-
-  private:
-    QTemporaryDir m_dir;
-    QByteArray m_old;
-};
-
-struct RecordedBox {
-    HWND owner;
-    std::string text, caption;
-    UINT style;
-};
-
-// Records message boxes instead of showing them.
-class BoxRecorder : public IMessageBoxService {
-  public:
-    BoxRecorder() : m_previous(VxSetMessageBoxService(this)) {}
-    ~BoxRecorder() override { VxSetMessageBoxService(m_previous); }
-    int Show(HWND owner, const char *text, const char *caption, UINT style) override {
-        boxes.push_back({owner, text ? text : "", caption ? caption : "", style});
-        return IDOK;
-    }
-    std::vector<RecordedBox> boxes;
-
-  private:
-    IMessageBoxService *m_previous;
-};
-
 // Processes events until `done` holds or `ms` pass; returns `done()`.
 inline bool WaitFor(const std::function<bool()> &done, int ms = 2000) {
     QElapsedTimer timer;
@@ -95,18 +52,6 @@ inline bool WaitFor(const std::function<bool()> &done, int ms = 2000) {
     while (!done() && timer.elapsed() < ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     return done();
-}
-
-// Writes `content` as the whole file, making its folders; reads a file whole.
-inline void WriteFile(const QString &path, const QByteArray &content) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
-inline QByteArray ReadFile(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 inline void Pump(int ms) {

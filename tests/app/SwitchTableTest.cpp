@@ -42,7 +42,7 @@ bool AnySaverWindow() {
 }
 
 Outcome RunSwitch(std::vector<std::string> args) {
-    PrivateConfig config;
+    ScopedConfigHome config;
     BoxRecorder boxes;
     Outcome out;
     args.insert(args.begin(), "/usr/lib/vantorix/Vantorix.scr");
@@ -101,7 +101,7 @@ Outcome RunSwitch(std::vector<std::string> args) {
     } else if (!out.boxes.empty()) {
         out.mode = Password;
     }
-    out.settingsWritten = QFileInfo::exists(config.Path(QStringLiteral("Quorvane Screen Savers")));
+    out.settingsWritten = std::filesystem::exists(config.Path("Quorvane Screen Savers"));
     out.screenGrabs = screen.Grabs();
     VxSetScreenService(previousScreen);
     VxRefreshScreenSurface();

@@ -122,7 +122,7 @@ QImage ExpectedPreview(int width, int height) {
 
 TEST(Preview, FillsTheHostShowsTheIconOnBlackAndNeverAnimates) {
     App();
-    PrivateConfig config;
+    ScopedConfigHome config;
     auto *host = new QWidget;
     host->resize(152, 112);
     host->show();
@@ -176,7 +176,7 @@ TEST(Preview, FillsTheHostShowsTheIconOnBlackAndNeverAnimates) {
 
 TEST(SaverWindow, ClosesOnEachQualifyingInputAndOnNoOther) {
     App();
-    PrivateConfig config; // no desktop settings: no password
+    ScopedConfigHome config; // no desktop settings: no password
     BoxRecorder boxes;
     using Action = std::function<void(CSaverWnd *, QWidget *)>;
     QPoint p(400, 300); // moved for every row: the toolkit drops a move to where it was
@@ -256,8 +256,8 @@ TEST(SaverWindow, ClosesOnEachQualifyingInputAndOnNoOther) {
 
 TEST(SceneWindow, CloseInIconModeAsksNoPassword) {
     App();
-    PrivateConfig config;
-    WriteFile(QString::fromStdString(VxDesktopProfilePath()),
+    ScopedConfigHome config;
+    WriteFile(VxDesktopProfilePath(),
               "[Control Panel\\Desktop]\nScreenSaveUsePassword=1\n"); // the password on
     BoxRecorder boxes;
     CSceneWnd::ResetProcessStateForTesting();
@@ -273,7 +273,7 @@ TEST(SceneWindow, CloseInIconModeAsksNoPassword) {
 
 TEST(SceneWindow, ThePauseTimerSpawnsExactlyOncePerPassEnd) {
     App();
-    PrivateConfig config;
+    ScopedConfigHome config;
     CSaverWnd *saver = NewSaver();
     saver->KillTimer(CSceneWnd::kTickTimer); // only the pause timer runs
     const int before = saver->m_nPassCount;
@@ -299,7 +299,7 @@ TEST(SceneWindow, TickPeriodForEverySpeed) {
 
 TEST(SceneState, ConstructionCopiesTheSettingsAsStoredAndSeedsWithTheTime) {
     App();
-    PrivateConfig config;
+    ScopedConfigHome config;
     CWinApp app;
     app.SetAppName("Vantorix");
     app.SetRegistryKey("Quorvane Screen Savers");
@@ -333,7 +333,7 @@ TEST(SceneState, ConstructionCopiesTheSettingsAsStoredAndSeedsWithTheTime) {
 
 TEST(SceneState, ALoadedSceneReleasesEveryBitmapItMade) {
     App();
-    PrivateConfig config;
+    ScopedConfigHome config;
     VxReleaseScreenSurface(); // the screen's picture is the platform's, not the scene's
     const size_t before = VxLiveObjectCount();
     CSceneWnd::ResetProcessStateForTesting();

@@ -2,11 +2,13 @@
 // calls, the profile strings and the desktop colour.
 #include "platform/afx/DesktopProfile.h"
 
-#include "TestFiles.h"
+#include "tests/TestSupport.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+
+using namespace vxtest;
 
 namespace {
 
@@ -15,16 +17,15 @@ const std::string kSection = "[Control Panel\\Desktop]\n";
 // Gives the test's settings file `file` as its text; null: no file;
 // "<folder>" / "<pipe>": a folder or a named pipe in its place.
 void MakeSettings(const ScopedConfigHome &home, const char *file) {
-    const std::string path = home.file("desktop.ini");
-    ASSERT_EQ(VxDesktopProfilePath(), path);
+    const std::string path = VxDesktopProfilePath();
+    ASSERT_EQ(path, home.Path("vantorix/desktop.ini"));
     if (!file)
         return;
-    if (file == std::string("<folder>"))
-        return MakeFolder(path);
-    if (file != std::string("<pipe>"))
-        return WriteFile(path, file);
-    MakeFolder(home.path() + "/vantorix");
-    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    MakeFolder(file == std::string("<folder>") ? path : home.Path("vantorix"));
+    if (file == std::string("<pipe>"))
+        ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    else if (file != std::string("<folder>"))
+        WriteFile(path, file);
 }
 
 // The switch as the saver reads it (open, query four bytes, close): its value,

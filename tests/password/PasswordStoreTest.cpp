@@ -1,6 +1,6 @@
 #include "platform/password/PasswordStore.h"
 
-#include "TestFiles.h"
+#include "tests/TestSupport.h"
 
 #include <crypt.h>
 #include <csignal>
@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 using namespace vxpw;
+using namespace vxtest;
 
 namespace {
 
@@ -33,7 +34,7 @@ const std::vector<std::string> kOnlyTheFile = {"screensaver-password"};
 
 TEST(PasswordStore, SetCheckChangeRemove) {
     ScopedConfigHome home;
-    EXPECT_EQ(PasswordFilePath(), home.file("screensaver-password"));
+    EXPECT_EQ(PasswordFilePath(), home.Path("vantorix/screensaver-password"));
     EXPECT_EQ(ReadStoredPassword().state, StoredPassword::State::NotSet) << "nothing stored yet";
 
     std::string error;
@@ -42,8 +43,10 @@ TEST(PasswordStore, SetCheckChangeRemove) {
     ASSERT_EQ(stored.state, StoredPassword::State::Set);
     EXPECT_EQ(std::string(stored.hash.c_str(), 3), "$y$") << "a yescrypt hash";
     EXPECT_EQ(CheckPassword(S("correct horse"), stored.hash), CheckResult::Match);
-    for (const char *other : {"correct hors", "Correct horse", ""})
-        EXPECT_EQ(CheckPassword(S(other), stored.hash), CheckResult::Mismatch) << other;
+    // A phrase the hashing library refuses (512 bytes and more) does not match.
+    for (const std::string &other : std::vector<std::string>{
+             "correct hors", "Correct horse", "", "correct horse" + std::string(600, ' ')})
+        EXPECT_EQ(CheckPassword(S(other.c_str()), stored.hash), CheckResult::Mismatch) << other;
     // With a fixed salt, wrong passwords whose hashes agree with the right
     // one's in the first or in the last character: all of it is compared.
     char setting[CRYPT_GENSALT_OUTPUT_SIZE];
@@ -89,7 +92,7 @@ TEST(PasswordStore, FileModeAndAtomicReplacement) {
     EXPECT_EQ(st.st_mode & 07777, 0600u) << "file readable only by its owner";
     EXPECT_EQ(st.st_uid, ::getuid());
     struct stat folder {};
-    ASSERT_EQ(::stat((home.path() + "/vantorix").c_str(), &folder), 0);
+    ASSERT_EQ(::stat(home.Path("vantorix").c_str(), &folder), 0);
     EXPECT_EQ(folder.st_mode & 0077, 0u) << "a folder we create is private";
 
     // Replacement renames a new file over the old one: a reader that opened
@@ -156,7 +159,6 @@ TEST(PasswordStore, BrokenFilesAreReportedNotTrusted) {
         {"truncated hash", good.substr(0, 20) + "\n"},
         {"salt without its hash", std::string(setting) + "\n"},
         {"hash one character short", good.substr(0, good.size() - 1) + "\n"},
-        {"hash one character long", good + "A\n"},
         {"another method (DES)", des + "\n"},
         {"too long", good + std::string(600, 'a') + "\n"},
     };
@@ -188,9 +190,7 @@ TEST(PasswordStore, BrokenFilesAreReportedNotTrusted) {
         {"readable by all", [&] { ::chmod(folder().c_str(), 0755), ::chmod(file().c_str(), 0644); },
          true},
         {"folder writable by the group", [&] { ::chmod(folder().c_str(), 0770); }, false},
-        {"folder writable by all", [&] { ::chmod(folder().c_str(), 0777); }, false},
-        {"file writable by the group", [&] { ::chmod(file().c_str(), 0620); }, false},
-        {"file writable by all", [&] { ::chmod(file().c_str(), 0666); }, false},
+        {"file writable by others", [&] { ::chmod(file().c_str(), 0602); }, false},
         {"file of another user",
          [&] { ASSERT_TRUE(!root || ::chown(file().c_str(), 65534, 65534) == 0); }, !root},
         {"folder of another user",
@@ -257,7 +257,7 @@ TEST(PasswordStore, SavingTakesOnlyAFolderOfTheUsersOwn) {
     for (const auto &row : rows) {
         ScopedConfigHome elsewhere, home; // the second one is XDG_CONFIG_HOME
         const std::string folder = ConfigFolder();
-        row.make(folder, elsewhere.path());
+        row.make(folder, elsewhere.Path());
         std::string error;
         EXPECT_EQ(StorePassword(S("pw"), &error), row.saved) << row.label << ": " << error;
         struct stat st {};

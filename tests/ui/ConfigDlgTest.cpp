@@ -62,7 +62,7 @@ class ConfigDlgTest : public ::testing::Test {
     }
     // The store's file is written and read here as another process sees it.
     static void StoreRaw(const QByteArray &content) {
-        shelltest::WriteFile(ProfileFile(), content);
+        shelltest::WriteFile(ProfileFile().toStdString(), content.toStdString());
     }
     static void Store(const Values &v) {
         QByteArray text = "[Config]\n";
@@ -261,7 +261,7 @@ TEST_F(ConfigDlgTest, CancellingAfterChangingEveryControlLeavesTheFileByteIdenti
             &after);
         EXPECT_EQ(result, IDCANCEL);
         EXPECT_EQ(after, (Values{42, -3, 9, 0, 1})) << "the record keeps what was loaded";
-        EXPECT_EQ(shelltest::ReadFile(ProfileFile()), original);
+        EXPECT_EQ(shelltest::ReadFile(ProfileFile().toStdString()), original.toStdString());
     }
 }
 

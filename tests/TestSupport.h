@@ -1,0 +1,88 @@
+// Helpers shared by the test folders: a private configuration folder, whole
+// files written and read, and a recorder that takes message boxes instead of
+// showing them.
+#pragma once
+
+#include "platform/afx/MessageBox.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace vxtest {
+
+// A fresh, empty XDG_CONFIG_HOME while it lives; the previous one comes back.
+class ScopedConfigHome {
+  public:
+    ScopedConfigHome() {
+        if (const char *old = std::getenv("XDG_CONFIG_HOME"))
+            m_previous = old;
+        m_path = (std::filesystem::temp_directory_path() / "vxcfg.XXXXXX").string();
+        if (!::mkdtemp(m_path.data()))
+            std::abort();
+        ::setenv("XDG_CONFIG_HOME", m_path.c_str(), 1);
+    }
+    ~ScopedConfigHome() {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+        if (m_previous)
+            ::setenv("XDG_CONFIG_HOME", m_previous->c_str(), 1);
+        else
+            ::unsetenv("XDG_CONFIG_HOME");
+    }
+    ScopedConfigHome(const ScopedConfigHome &) = delete;
+    std::string Path(const std::string &relative = {}) const {
+        return relative.empty() ? m_path : m_path + "/" + relative;
+    }
+
+  private:
+    std::string m_path;
+    std::optional<std::string> m_previous;
+};
+
+inline void MakeFolder(const std::string &path) {
+    std::filesystem::create_directories(path);
+}
+// Writes `text` as the whole file, making its folders.
+inline void WriteFile(const std::string &path, const std::string &text) {
+    MakeFolder(std::filesystem::path(path).parent_path());
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+inline std::string ReadFile(const std::string &path) {
+    std::ostringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+struct RecordedBox {
+    HWND owner;
+    std::string text, caption;
+    UINT style;
+};
+
+// Installed as the message-box service while it lives.
+class BoxRecorder : public IMessageBoxService {
+  public:
+    BoxRecorder() : m_previous(VxSetMessageBoxService(this)) {}
+    ~BoxRecorder() override { VxSetMessageBoxService(m_previous); }
+    int Show(HWND owner, const char *text, const char *caption, UINT style) override {
+        boxes.push_back({owner, text ? text : "", caption ? caption : "", style});
+        return IDOK;
+    }
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (const RecordedBox &b : boxes)
+            texts.push_back(b.text);
+        return texts;
+    }
+    std::vector<RecordedBox> boxes;
+
+  private:
+    IMessageBoxService *m_previous;
+};
+
+} // namespace vxtest
