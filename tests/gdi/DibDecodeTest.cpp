@@ -259,10 +259,12 @@ TEST(DibDecoder, SetDibitsWritesOnlyTheScanLinesItIsGivenAndStaysInsideItsMemory
     // Scan lines 1 and 2 of a bottom-up DIB are image rows 2 and 1.
     EXPECT_EQ(SetDIBits(nullptr, b, 1, 2, bits + 4, info, DIB_RGB_COLORS), 2);
     for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 3; ++x)
+        for (int x = 0; x < 3; ++x) {
+            const RGBQUAD &q = s.table[size_t(10 * y + x)];
             EXPECT_EQ(VxPixelColour(b, x, y),
-                      y == 1 || y == 2 ? Ref(RgbOfQuad(s.table[size_t(10 * y + x)])) : 0u)
+                      y == 1 || y == 2 ? RGB(q.rgbRed, q.rgbGreen, q.rgbBlue) : 0u)
                 << x << "," << y;
+        }
     EXPECT_EQ(SetDIBits(nullptr, b, 4, 1, bits, info, DIB_RGB_COLORS), 0) << "past the image";
     DeleteObject(b);
 

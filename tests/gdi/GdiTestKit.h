@@ -1,9 +1,8 @@
 // Helpers of the drawing-layer tests: DIBs and bitmap files built byte by
 // byte (independently of the decoder under test), raw pixel access, a scoped
-// display depth, a message-box recorder and a memory DC holding a bitmap.
+// display depth and a memory DC holding a bitmap.
 #pragma once
 
-#include "platform/afx/MessageBox.h"
 #include "platform/gdi/Gdi.h"
 
 #include <algorithm>
@@ -30,9 +29,6 @@ inline RGBQUAD Quad(uint32_t rgb) {
 }
 inline uint32_t RgbOfQuad(const RGBQUAD &q) {
     return uint32_t(q.rgbRed) << 16 | uint32_t(q.rgbGreen) << 8 | q.rgbBlue;
-}
-inline COLORREF Ref(uint32_t rgb) {
-    return RGB(BYTE(rgb >> 16), BYTE(rgb >> 8), BYTE(rgb));
 }
 inline std::vector<RGBQUAD> GreyTable(int n) {
     std::vector<RGBQUAD> t;
@@ -171,19 +167,6 @@ inline std::vector<uint32_t> Snapshot(HBITMAP b) {
             out.push_back(Read(b, x, y));
     return out;
 }
-
-// Records every message box instead of showing it.
-struct MessageLog : IMessageBoxService {
-    MessageLog() : previous(VxSetMessageBoxService(this)) {}
-    ~MessageLog() override { VxSetMessageBoxService(previous); }
-    int Show(HWND, const char *text, const char *, UINT style) override {
-        texts.push_back(text), styles.push_back(style);
-        return IDOK;
-    }
-    std::vector<std::string> texts;
-    std::vector<UINT> styles;
-    IMessageBoxService *previous;
-};
 
 // A memory DC holding a bitmap, both released at the end of the scope.
 struct Surface {

@@ -1,6 +1,7 @@
 // The embedded icons, the cursor and the wave sounds.
 #include "ResourceView.h"
 
+#include "platform/afx/WaveFormat.h"
 #include "res/ResourceIds.h"
 
 #include <QImage>
@@ -8,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <string>
 
 namespace {
@@ -86,30 +86,45 @@ TEST(Cursor, IsInvisibleWithHotSpotAtTheCorner) {
                 << x << "," << y << " is not transparent or would invert the screen";
 }
 
-TEST(Waves, SoundsAreCleanAndAudible) {
-    for (int id : {IDW_EXPLOSION, IDW_FLYBY_1, IDW_FLYBY_2}) {
-        const WaveView w = ParseWave(FindBlob("WAVE", id));
-        ASSERT_GT(w.sampleCount, 1000u) << "wave " << id;
+// Each wave parses to the format of its role and is clean and audible.
+TEST(Waves, FormatOfTheirRoleCleanAndAudible) {
+    const struct {
+        const char *label;
+        int id;
+        DWORD rate, frames;
+    } rows[] = {
+        {"explosion", IDW_EXPLOSION, 11025, 36664},
+        {"fly-by 1", IDW_FLYBY_1, 22050, 64208},
+        {"fly-by 2", IDW_FLYBY_2, 22050, 124210},
+        {"fly-by 3 (fly-by 1 an octave lower)", IDW_FLYBY_3, 11025, 64208},
+    };
+    std::vector<std::vector<BYTE>> samples;
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.label);
+        const Blob b = FindBlob("WAVE", r.id);
+        WaveSound w;
+        const WaveError e = ParseWave(b.data, b.size, &w);
+        ASSERT_EQ(e, WaveError::None) << WaveErrorName(e);
+        EXPECT_EQ((std::vector<DWORD>{w.format.sampleRate, w.format.bitsPerSample,
+                                      w.format.channels, w.FrameCount()}),
+                  (std::vector<DWORD>{r.rate, 8, 1, r.frames}));
         double sum = 0, square = 0;
         size_t railed = 0;
-        for (size_t i = 0; i < w.sampleCount; ++i) {
+        for (size_t i = 0; i < w.sampleBytes; ++i) {
             const double v = double(w.samples[i]) - 128.0;
             sum += v, square += v * v;
             railed += w.samples[i] == 0 || w.samples[i] == 255;
         }
-        const double n = double(w.sampleCount);
-        EXPECT_LT(std::abs(sum / n), 1.0) << "wave " << id << ": DC offset";
-        EXPECT_GT(std::sqrt(square / n), 12.0) << "wave " << id << ": too quiet";
-        EXPECT_EQ(railed, 0u) << "wave " << id << ": clipped samples";
+        const double n = double(w.sampleBytes);
+        EXPECT_LT(std::abs(sum / n), 1.0) << "DC offset";
+        EXPECT_GT(std::sqrt(square / n), 12.0) << "too quiet";
+        EXPECT_EQ(railed, 0u) << "clipped samples";
         // Both ends sit at the silent midpoint, so starting or cutting never clicks.
-        EXPECT_NEAR(w.samples[0], 128, 2) << "wave " << id;
-        EXPECT_NEAR(w.samples[w.sampleCount - 1], 128, 2) << "wave " << id;
+        EXPECT_NEAR(w.samples[0], 128, 2);
+        EXPECT_NEAR(w.samples[w.sampleBytes - 1], 128, 2);
+        samples.emplace_back(w.samples, w.samples + w.sampleBytes);
     }
-    // The third fly-by is the first at half the rate.
-    const WaveView a = ParseWave(FindBlob("WAVE", IDW_FLYBY_1));
-    const WaveView c = ParseWave(FindBlob("WAVE", IDW_FLYBY_3));
-    ASSERT_EQ(a.sampleCount, c.sampleCount);
-    EXPECT_EQ(std::memcmp(a.samples, c.samples, a.sampleCount), 0);
+    EXPECT_EQ(samples[3], samples[1]) << "fly-by 3 is fly-by 1 at half the rate";
 }
 
 } // namespace

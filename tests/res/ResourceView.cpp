@@ -3,8 +3,6 @@
 #include "platform/afx/Resources.h"
 #include "res/ResourceTable.h"
 
-#include <cstring>
-
 Blob FindBlob(const char *type, int id) {
     HINSTANCE module = VxModuleHandle(&g_vantorixResources);
     HRSRC r = FindResourceA(module, MAKEINTRESOURCEA(WORD(id)), type);
@@ -64,19 +62,4 @@ IconView ParseIcon(Blob b) {
     v.xorBits = h + 40 + 4 * colours;
     v.andBits = v.xorBits + xorBytes;
     return v;
-}
-
-WaveView ParseWave(Blob b) {
-    WaveView w;
-    if (!b || b.size < 12 || std::memcmp(b.data, "RIFF", 4) != 0)
-        return w;
-    for (size_t pos = 12; pos + 8 <= b.size;) {
-        const uint32_t size = Le(b.data + pos + 4);
-        if (pos + 8 + size > b.size)
-            break;
-        if (std::memcmp(b.data + pos, "data", 4) == 0)
-            w.samples = b.data + pos + 8, w.sampleCount = size;
-        pos += 8 + size + (size & 1);
-    }
-    return w;
 }

@@ -1,7 +1,6 @@
 // Read-only views of the embedded resources for the tests: lookup by id, the
 // bitmaps as the drawing layer decodes them (its decoder is checked against
-// hand-built files in tests/gdi) and small, bounds-checked parsers of icon
-// and wave files.
+// hand-built files in tests/gdi) and a small, bounds-checked icon parser.
 #pragma once
 
 #include "platform/gdi/DibDecode.h"
@@ -50,10 +49,3 @@ struct IconView {
     bool Transparent(int x, int y) const { return Bit(andBits, 4, x, y); }
 };
 IconView ParseIcon(Blob b);
-
-// The samples of a RIFF wave file's data chunk.
-struct WaveView {
-    const uint8_t *samples = nullptr;
-    size_t sampleCount = 0;
-};
-WaveView ParseWave(Blob b);

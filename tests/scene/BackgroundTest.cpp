@@ -1,9 +1,8 @@
 // The background: the screen as it was, black, or the wallpaper tiled or
 // centred on the desktop colour, with every failure giving black silently.
 #include "SceneHarness.h"
+#include "tests/TestSupport.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -21,21 +20,6 @@ QRgb Screen(int x, int y) {
 QRgb Picture(int x, int y) {
     return qRgb(x & 0xFF, y & 0xFF, 200);
 }
-
-// A private desktop settings folder for one row.
-class Desktop {
-  public:
-    Desktop() : m_previous(qgetenv("XDG_CONFIG_HOME")) {
-        qputenv("XDG_CONFIG_HOME", m_dir.path().toUtf8());
-        QDir(m_dir.path()).mkpath("vantorix");
-    }
-    ~Desktop() { qputenv("XDG_CONFIG_HOME", m_previous); }
-    QString Path(const char *name) const { return m_dir.filePath(name); }
-
-  private:
-    QTemporaryDir m_dir;
-    QByteArray m_previous;
-};
 
 } // namespace
 
@@ -59,18 +43,15 @@ TEST(SceneBackground, ChoiceAndPlacementOfTheImage) {
     const std::string pipe = odd.filePath("pipe").toStdString();
     const std::string huge = odd.filePath("huge.bmp").toStdString();
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    QFile hugeFile(QString::fromStdString(huge));
-    ASSERT_TRUE(hugeFile.open(QIODevice::WriteOnly) && hugeFile.resize((qint64(256) << 20) + 1));
-    hugeFile.close();
+    vxtest::WriteFile(huge, "");
+    std::filesystem::resize_file(huge, (uintmax_t(256) << 20) + 1);
     std::string colours[2];
     for (int i = 0; i < 2; ++i) {
-        QByteArray dib(64, '\0');
-        dib[0] = 40;
+        std::string dib(64, '\0');
         const int used = i ? 65535 : 16384;
-        dib[32] = char(used & 0xFF), dib[33] = char(used >> 8);
+        dib[0] = 40, dib[32] = char(used & 0xFF), dib[33] = char(used >> 8);
         colours[i] = odd.filePath(QString("colours%1.bmp").arg(used)).toStdString();
-        QFile f(QString::fromStdString(colours[i]));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(dib) == 64);
+        vxtest::WriteFile(colours[i], dib);
     }
     const QRect kPart(300, 200, 200, 200); // a scene's part of the screen
     const Row rows[] = {
@@ -96,25 +77,21 @@ TEST(SceneBackground, ChoiceAndPlacementOfTheImage) {
         {"header claiming 65535 colours: black", 1, 1, colours[1].c_str(), {}, "1", kBlack},
     };
     for (const Row &row : rows) {
-        Desktop desktop;
-        QString path = row.path;
+        vxtest::ScopedConfigHome desktop;
+        std::string path = row.path;
         if (row.picture.isValid()) {
             QImage image(row.picture, QImage::Format_RGB32);
             for (int y = 0; y < image.height(); ++y)
                 for (int x = 0; x < image.width(); ++x)
                     image.setPixel(x, y, Picture(x, y));
             path = desktop.Path(row.path);
-            ASSERT_TRUE(image.save(path)) << row.label;
+            ASSERT_TRUE(image.save(QString::fromStdString(path))) << row.label;
         }
-        QFile ini(desktop.Path("vantorix/desktop.ini"));
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write(
-            QString("[Desktop]\nWallpaper=%1\nTileWallpaper=%2\n[Colors]\nBackground=0 128 128\n")
-                .arg(path, row.tile)
-                .toUtf8());
-        ini.close();
+        vxtest::WriteFile(desktop.Path("vantorix/desktop.ini"),
+                          "[Desktop]\nWallpaper=" + path + "\nTileWallpaper=" + row.tile +
+                              "\n[Colors]\nBackground=0 128 128\n");
 
-        gditest::MessageLog log;
+        vxtest::BoxRecorder log;
         SceneSetup setup;
         setup.width = row.screen.width();
         setup.height = row.screen.height();
@@ -141,6 +118,6 @@ TEST(SceneBackground, ChoiceAndPlacementOfTheImage) {
             }
         EXPECT_EQ(wrong, 0) << row.label;
         EXPECT_EQ(h.scene()->m_nWallpaper, row.wallpaper) << row.label << ": setting untouched";
-        EXPECT_TRUE(log.texts.empty()) << row.label << ": no message";
+        EXPECT_TRUE(log.boxes.empty()) << row.label << ": no message";
     }
 }

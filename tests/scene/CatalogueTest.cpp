@@ -1,6 +1,7 @@
 // The sprite catalogue: key colour and palette by display depth, masks built
 // from the key colour, rows whose images are missing, loading once per scene.
 #include "SceneHarness.h"
+#include "tests/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -60,7 +61,7 @@ TEST(SpriteCatalogue, KeyColourPaletteAndMasksByDepth) {
 
 TEST(SpriteCatalogue, MissingImagesAreReportedAndNeverDrawn) {
     for (int depth : {32, 8}) {
-        gditest::MessageLog log;
+        vxtest::BoxRecorder log;
         SceneSetup setup;
         setup.depth = depth;
         setup.desktop = [](int, int) { return qRgb(20, 40, 60); };
@@ -75,7 +76,7 @@ TEST(SpriteCatalogue, MissingImagesAreReportedAndNeverDrawn) {
                 expected.push_back("Could not LoadBitmap() with palette");
             expected.push_back(text);
         }
-        EXPECT_EQ(log.texts, expected) << at;
+        EXPECT_EQ(log.Texts(), expected) << at;
         EXPECT_EQ(s->m_jets[3].cxJet, 0) << at;
         EXPECT_EQ(s->m_jets[3].pJetMask, nullptr) << at;
         EXPECT_EQ(s->m_jets[3].cxShadow, 111) << at << ": the row's shadow loaded";

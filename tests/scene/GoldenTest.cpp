@@ -38,10 +38,7 @@ QString Hash(const QImage &image) {
 
 TEST(GoldenFrames, RealSpritesOverTheSyntheticDesktop) {
     const bool update = qEnvironmentVariableIntValue("VX_UPDATE_GOLDEN") != 0;
-    // VX_SOURCE_DIR, when set, names the checkout whose expectations are used.
-    const QByteArray source = qgetenv("VX_SOURCE_DIR");
-    const QString dir = source.isEmpty() ? QStringLiteral(VX_SCENE_GOLDEN_DIR)
-                                         : QString::fromUtf8(source) + "/tests/scene/golden";
+    const QString dir = qEnvironmentVariable("VX_SOURCE_DIR") + "/tests/scene/golden";
     QFile manifest(dir + "/frames-1024x768-seed2024.txt");
     std::map<int, QString> expected; // "tick sha256" lines
     if (manifest.open(QIODevice::ReadOnly | QIODevice::Text))

@@ -1,9 +1,9 @@
 #include "SceneHarness.h"
 
 #include "res/ResourceTable.h"
+#include "tests/sound/SoundDoubles.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace scenetest {
 
@@ -20,20 +20,6 @@ std::vector<BYTE> MakePackedDib(SIZE size, const std::function<BYTE(int, int)> &
         dib.table.push_back(gditest::Quad(TableRgb(BYTE(i)) & 0xFFFFFF));
     dib.pixel = [&pixel](int x, int y) { return uint32_t(pixel(x, y)); };
     return gditest::PackedDib(dib);
-}
-
-// A mono 8-bit PCM wave image of 64 samples.
-std::vector<BYTE> MakeWave(DWORD rate) {
-    std::vector<BYTE> w(44 + 64, 128);
-    auto put = [&w](size_t at, DWORD v, size_t bytes) { std::memcpy(&w[at], &v, bytes); };
-    std::memcpy(&w[0], "RIFF", 4);
-    put(4, 36 + 64, 4);
-    std::memcpy(&w[8], "WAVEfmt ", 8);
-    put(16, 16, 4), put(20, 1, 2), put(22, 1, 2), put(24, rate, 4), put(28, rate, 4);
-    put(32, 1, 2), put(34, 8, 2);
-    std::memcpy(&w[36], "data", 4);
-    put(40, 64, 4);
-    return w;
 }
 
 } // namespace
@@ -89,7 +75,7 @@ TestModule::TestModule(const SceneSetup &setup) {
             }));
     }
     for (const auto &[id, rate] : kWaveRates)
-        Add("WAVE", WORD(id), MakeWave(rate));
+        Add("WAVE", WORD(id), wavetest::SimpleWave({1, 1, rate, 8}, wavetest::Bytes(64, 128)));
     m_module.entries = m_entries.data();
     m_module.count = m_entries.size();
     m_handle = VxModuleHandle(&m_module);

