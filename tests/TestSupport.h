@@ -58,6 +58,15 @@ inline std::string ReadFile(const std::string &path) {
     return text.str();
 }
 
+// A null-terminated argv over `args`, which must outlive it.
+inline std::vector<char *> Argv(std::vector<std::string> &args) {
+    std::vector<char *> argv;
+    for (std::string &a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    return argv;
+}
+
 struct RecordedBox {
     HWND owner;
     std::string text, caption;

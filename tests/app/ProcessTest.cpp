@@ -71,7 +71,6 @@ TEST(Process, ModesThatEndAtOnceReturnTheirExitCodes) {
         int exitCode;
     } rows[] = {
         {{QStringLiteral("/c:1234")}, 0},
-        {{QStringLiteral("-p")}, bad},
         {{QStringLiteral("/p"), QStringLiteral("1234")}, bad},
         {{QStringLiteral("--root")}, bad}, // no X11 display to draw on
     };

@@ -46,15 +46,12 @@ Outcome RunSwitch(std::vector<std::string> args) {
     BoxRecorder boxes;
     Outcome out;
     args.insert(args.begin(), "/usr/lib/vantorix/Vantorix.scr");
-    std::vector<char *> argv;
-    for (std::string &a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
+    std::vector<char *> argv = Argv(args);
 
     // Each row starts as a process of its own does, on a screen that counts
     // how often it is read.
     VxVirtualScreen screen(QSize(kScreenWidth, kScreenHeight));
-    IScreenService *previousScreen = VxSetScreenService(&screen);
+    VxSetScreenService(&screen);
     VxRefreshScreenSurface();
     CSceneWnd::ResetProcessStateForTesting();
 
@@ -103,10 +100,8 @@ Outcome RunSwitch(std::vector<std::string> args) {
     }
     out.settingsWritten = std::filesystem::exists(config.Path("Quorvane Screen Savers"));
     out.screenGrabs = screen.Grabs();
-    VxSetScreenService(previousScreen);
-    VxRefreshScreenSurface();
     VxClearQuitRequest();
-    VxSetScreenService(nullptr); // a host's run made its window the screen
+    VxSetScreenService(nullptr); // also undoes a host's run making its window the screen
     VxRefreshScreenSurface();
     return out;
 }
@@ -211,13 +206,11 @@ TEST(SwitchTable, HelpAndVersionAnswerBeforeAnyModeStarts) {
     for (const auto &row : rows) {
         std::vector<std::string> args = row.args;
         args.insert(args.begin(), "vantorix");
-        std::vector<char *> argv;
-        for (std::string &a : args)
-            argv.push_back(a.data());
+        std::vector<char *> argv = Argv(args);
         char *text = nullptr;
         size_t size = 0;
         std::FILE *out = open_memstream(&text, &size);
-        const bool answered = AnswerInformationRequest(int(argv.size()), argv.data(), out);
+        const bool answered = AnswerInformationRequest(int(args.size()), argv.data(), out);
         std::fclose(out);
         const std::string output(text, size);
         std::free(text);

@@ -411,13 +411,10 @@ TEST_F(PasswordTest, ChangeModeOwnerFromTheCommandLine) {
         {"beyond 64 bits", {"/a", "99999999999999999999999"}, foreground},
     };
     for (const auto &row : rows) {
-        std::vector<std::string> storage = {"vantorix"};
-        storage.insert(storage.end(), row.args.begin(), row.args.end());
-        std::vector<char *> argv;
-        for (std::string &s : storage)
-            argv.push_back(s.data());
-        argv.push_back(nullptr);
-        EXPECT_EQ(PasswordChangeOwner(int(storage.size()), argv.data()), row.expected) << row.label;
+        std::vector<std::string> args = {"vantorix"};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        EXPECT_EQ(PasswordChangeOwner(int(args.size()), Argv(args).data()), row.expected)
+            << row.label;
     }
 }
 
