@@ -309,6 +309,9 @@ BOOL CWinApp::WriteProfileInt(LPCSTR section, LPCSTR entry, int value) {
 
 // ---- the process --------------------------------------------------------------------------
 namespace {
+// As when the main window cannot be made.
+constexpr int kExitNoDisplay = 3;
+
 int DisplayDepthFromEnvironment() {
     const char *value = std::getenv("VANTORIX_DISPLAY_DEPTH");
     if (!value || !*value)
@@ -336,6 +339,8 @@ int AfxWinMain(int argc, char **argv) {
         ourArgs.push_back(a.data());
     ourArgs.push_back(nullptr);
     std::vector<std::string> qtCopy = original;
+    if (!VxChooseDisplayPlatform(AppNameFromPath(argc > 0 ? argv[0] : nullptr).c_str(), qtCopy))
+        return kExitNoDisplay;
     std::vector<char *> qtArgs;
     for (std::string &a : qtCopy)
         qtArgs.push_back(a.data());

@@ -12,6 +12,23 @@
 #include <QList>
 #include <QWidget>
 
+#include <string>
+#include <vector>
+
+// ---- the display ------------------------------------------------------------------
+// Chooses the toolkit's platform before it starts (QT_QPA_PLATFORM, and the
+// value of a "-platform" argument in `qtArgs`): the first one asked for that
+// can work, else a reachable Wayland compositor, else an X server. False,
+// after one line on standard error, when there is neither.
+bool VxChooseDisplayPlatform(const char *program, std::vector<std::string> &qtArgs);
+bool VxOnWayland();
+// Shows a top-level window made by CreateEx at `rect`; on Wayland a pop-up
+// covering one screen exactly is shown full screen on it.
+void VxShowTopLevel(QWidget *w, DWORD style, const QRect &rect);
+// On Wayland, where a program cannot place its windows, has a frameless
+// top-level window of fixed size shown in the middle of the primary screen.
+void VxCentreOnScreen(QWidget *w);
+
 // ---- handles ---------------------------------------------------------------------
 void VxRegisterHandle(HWND hwnd, CWnd *wnd);
 void VxUnregisterHandle(HWND hwnd);

@@ -492,7 +492,10 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
     }
 
     if (style & WS_VISIBLE) {
-        w->show();
+        if (style & WS_CHILD)
+            w->show();
+        else
+            VxShowTopLevel(w, style, QRect(x, y, width, height));
         if (!(style & WS_CHILD)) {
             w->raise();
             w->activateWindow();
@@ -689,6 +692,8 @@ void CWnd::CenterWindow(CWnd *alternateOwner) {
     x = std::max(area.left(), std::min(x, area.left() + area.width() - size.width()));
     y = std::max(area.top(), std::min(y, area.top() + area.height() - size.height()));
     w->move(x, y);
+    if (around == area)
+        VxCentreOnScreen(w);
 }
 
 CWnd *CWnd::GetParent() const {

@@ -29,9 +29,11 @@ namespace {
 
 // The toolkit's image of a top-level widget, when the window's surface can
 // live in it as it is: no scaling between logical and device pixels, the
-// widget's size, 32 bits per pixel. Null otherwise (not shown yet, say).
+// widget's size, 32 bits per pixel. Null otherwise (not shown yet, say). On
+// Wayland the toolkit paints into whichever of several buffers the
+// compositor has handed back, so no one image stays the window's.
 QImage *ToolkitImage(QWidget *w) {
-    if (VxGetDisplayDepth() != 32 || !w || !w->isWindow() ||
+    if (VxGetDisplayDepth() != 32 || !w || !w->isWindow() || VxOnWayland() ||
         !qEnvironmentVariableIsEmpty("QT_SCALE_FACTOR") ||
         !qEnvironmentVariableIsEmpty("QT_SCREEN_SCALE_FACTORS"))
         return nullptr;

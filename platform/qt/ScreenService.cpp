@@ -1,6 +1,7 @@
 #include "platform/qt/ScreenService.h"
 
 #include "platform/gdi/Gdi.h"
+#include "platform/qt/QtFramework_p.h"
 
 #include <QGuiApplication>
 #include <QPixmap>
@@ -26,8 +27,10 @@ class QtScreenService : public IScreenService {
         return screen ? screen->availableGeometry() : Geometry();
     }
     QImage Grab() const override {
+        // A Wayland client cannot read the screen; what the toolkit might
+        // return there would hold at most this program's own windows.
         QScreen *screen = QGuiApplication::primaryScreen();
-        if (!screen)
+        if (!screen || VxOnWayland())
             return {};
         const QPixmap shot = screen->grabWindow(0);
         if (shot.isNull())
