@@ -12,14 +12,22 @@ CSaverApp theApp;
 int main(int argc, char **argv) {
     if (AnswerInformationRequest(argc, argv, stdout))
         return 0;
-    if (ParseRunOptions(argc, argv).HostMode()) {
+    const RunOptions options = ParseRunOptions(argc, argv);
+    const char *platform = std::getenv("QT_QPA_PLATFORM");
+    const bool asked = platform && *platform;
+    if (options.HostMode()) {
         // A host's window is an X11 window measured in device pixels, also
         // in a Wayland session (XWayland) and on a scaled desktop.
-        const char *platform = std::getenv("QT_QPA_PLATFORM");
-        if (!platform || !*platform || std::strncmp(platform, "wayland", 7) == 0)
+        if (!asked || std::strncmp(platform, "wayland", 7) == 0)
             setenv("QT_QPA_PLATFORM", "xcb", 1);
         setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 1);
         unsetenv("QT_SCALE_FACTOR");
+    } else if (!asked && options.rest.size() > 2 &&
+               (MatchSwitch(options.rest[1].c_str(), "p") ||
+                MatchSwitch(options.rest[1].c_str(), "a"))) {
+        // The preview's host and a password change's owner are X11 windows
+        // as well: X11 where there is an X server (XWayland included).
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
     }
     AfxSetResourceHandle(VxModuleHandle(&g_vantorixResources));
     return AfxWinMain(argc, argv);

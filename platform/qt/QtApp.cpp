@@ -348,6 +348,7 @@ int AfxWinMain(int argc, char **argv) {
     int qtArgc = argc;
 
     QApplication qtApp(qtArgc, qtArgs.data());
+    VxEndDisplayProbe();
     QApplication::setQuitOnLastWindowClosed(false);
     // Every window shows the program's icon in its title bar, the task bar
     // and the window switcher; the desktop also shows it for a minimized

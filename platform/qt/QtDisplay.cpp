@@ -80,15 +80,20 @@ DisplayReach ProbeWayland() {
     return {true, {}};
 }
 
+// The connection that tried the X server. It stays open until the toolkit
+// has its own: a server that resets when its last client leaves (Xvfb, as
+// xvfb-run starts it) would otherwise be resetting as the toolkit connects.
+xcb_connection_t *g_probe = nullptr;
+
 DisplayReach ProbeX11() {
     const std::string name = Env("DISPLAY");
     if (name.empty())
         return {false, "DISPLAY is unset"};
-    xcb_connection_t *c = xcb_connect(name.c_str(), nullptr);
-    const bool reached = !xcb_connection_has_error(c);
-    xcb_disconnect(c);
-    if (!reached)
+    g_probe = xcb_connect(name.c_str(), nullptr);
+    if (xcb_connection_has_error(g_probe)) {
+        VxEndDisplayProbe();
         return {false, "no X server at " + name};
+    }
     if (!PluginInstalled("libqxcb"))
         return {false, "Qt's X11 plugin is not installed (qt6-qpa-plugins)"};
     return {true, {}};
@@ -142,6 +147,12 @@ bool VxChooseDisplayPlatform(const char *program, std::vector<std::string> &qtAr
         *given = chosen;
     setenv("QT_QPA_PLATFORM", chosen.c_str(), 1);
     return true;
+}
+
+void VxEndDisplayProbe() {
+    if (g_probe)
+        xcb_disconnect(g_probe);
+    g_probe = nullptr;
 }
 
 bool VxOnWayland() {

@@ -21,6 +21,8 @@
 // can work, else a reachable Wayland compositor, else an X server. False,
 // after one line on standard error, when there is neither.
 bool VxChooseDisplayPlatform(const char *program, std::vector<std::string> &qtArgs);
+// Closes what the choice kept open; called once the toolkit has started.
+void VxEndDisplayProbe();
 bool VxOnWayland();
 // Shows a top-level window made by CreateEx at `rect`; on Wayland a pop-up
 // covering one screen exactly is shown full screen on it.

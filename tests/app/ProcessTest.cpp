@@ -65,29 +65,51 @@ bool AnyDialog() {
 } // namespace
 
 TEST(Process, ModesThatEndAtOnceReturnTheirExitCodes) {
-    const int bad = CSaverApp::kExitBadPreviewHandle;
+    const int bad = CSaverApp::kExitBadPreviewHandle, none = CSaverApp::kExitNoWindow;
+    const QString offscreen = QStringLiteral("offscreen");
+    // No compositor listens at WAYLAND_DISPLAY; the X server is kept only
+    // for rows that say so (run again on a virtual X display).
     const struct {
         QStringList args;
         int exitCode;
+        QString platform; // QT_QPA_PLATFORM, unset when empty
+        bool x11 = false;
     } rows[] = {
-        {{QStringLiteral("/c:1234")}, 0},
-        {{QStringLiteral("/p"), QStringLiteral("1234")}, bad},
-        {{QStringLiteral("--root")}, bad}, // no X11 display to draw on
+        {{QStringLiteral("/c:1234")}, 0, offscreen},
+        {{QStringLiteral("/p"), QStringLiteral("1234")}, bad, offscreen},
+        {{QStringLiteral("--root")}, bad, offscreen}, // no X11 display to draw on
+        // Neither display: one line and code 3, whatever was asked for.
+        {{QStringLiteral("-s")}, none, {}},
+        {{QStringLiteral("-s")}, none, QStringLiteral("wayland")},
+        {{QStringLiteral("--root")}, none, QStringLiteral("xcb")},
+        // A Wayland platform asked for without a compositor runs on X11.
+        {{QStringLiteral("/p"), QStringLiteral("1234")}, bad, QStringLiteral("wayland"), true},
     };
     for (const auto &row : rows) {
+        const std::string label =
+            (row.platform + QLatin1Char(' ') + row.args.join(QLatin1Char(' '))).toStdString();
         QTemporaryDir config;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        if (row.x11 && !env.contains(QStringLiteral("DISPLAY")))
+            continue;
+        if (!row.x11)
+            env.remove(QStringLiteral("DISPLAY"));
+        env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("no-compositor-here"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        if (!row.platform.isEmpty())
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), row.platform);
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
         env.remove(QStringLiteral("VANTORIX_DISPLAY_DEPTH"));
         env.remove(QStringLiteral("XSCREENSAVER_WINDOW"));
         QProcess process;
         process.setProcessEnvironment(env);
         process.start(QStringLiteral(VX_VANTORIX), row.args);
-        const std::string label = row.args.join(QLatin1Char(' ')).toStdString();
         ASSERT_TRUE(process.waitForFinished(15000)) << label << " keeps running";
         EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << label;
         EXPECT_EQ(process.exitCode(), row.exitCode) << label;
+        if (row.exitCode == none) {
+            EXPECT_EQ(process.readAllStandardError().count('\n'), 1) << label;
+        }
         EXPECT_TRUE(QDir(config.path()).isEmpty()) << label << ": nothing stored";
     }
 }
