@@ -66,8 +66,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${VX_PACKAGE_MAINTAINER})
-# dpkg-shlibdeps works out the libraries' packages; the text needs a font.
+# dpkg-shlibdeps works out the libraries' packages; the text needs a font,
+# and a Wayland session Qt's Wayland plugin (without it, XWayland is used).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core | fonts-freefont-ttf")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core | fonts-freefont-ttf, qt6-wayland")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver | xss-lock | xautolock | xsecurelock | swayidle")
 include(CPack)

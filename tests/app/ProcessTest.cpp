@@ -11,7 +11,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -234,4 +236,55 @@ TEST(Process, AChangeMessageIsTransientForTheOwnerOfAnotherProgram) {
     EXPECT_TRUE(transient) << "the box \"Couldn't load MRP.DLL\" is not a transient of its owner";
     xcb_destroy_window(c, owner);
     xcb_disconnect(c);
+}
+
+// Under a Wayland compositor (weston, headless): the title card and the
+// saver window each ask to be full screen; the card keeps its own size, so
+// the compositor centres it, and the saver's window covers the output.
+TEST(Process, OnWaylandTheTitleCardAndTheSaverAskForFullScreen) {
+    const QString weston = QStandardPaths::findExecutable(QStringLiteral("weston"));
+    if (weston.isEmpty())
+        GTEST_SKIP() << "weston is not installed";
+    QTemporaryDir runtime, config;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    QProcess compositor, saver;
+    compositor.setProcessEnvironment(env);
+    compositor.start(weston, QStringLiteral("--backend=headless-backend.so --socket=vx-test "
+                                            "--width=1024 --height=768 --idle-time=0")
+                                 .split(QLatin1Char(' ')));
+    QElapsedTimer clock;
+    clock.start();
+    while (!QFile::exists(runtime.filePath(QStringLiteral("vx-test"))) && clock.elapsed() < 10000)
+        QTest::qWait(50);
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("vx-test"));
+    env.insert(QStringLiteral("WAYLAND_DEBUG"), QStringLiteral("1"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    saver.setProcessEnvironment(env);
+    saver.start(QStringLiteral(VX_VANTORIX), {QStringLiteral("-s")});
+    // The protocol log; after the first part, one per top-level window: the
+    // card, then the saver.
+    QString log;
+    QStringList parts;
+    while (clock.elapsed() < 20000 && saver.state() != QProcess::NotRunning &&
+           (parts.size() < 3 || !parts[2].contains(QStringLiteral("set_window_geometry")))) {
+        saver.waitForReadyRead(100);
+        log += QString::fromLatin1(saver.readAllStandardError());
+        parts = log.split(QStringLiteral("get_toplevel("));
+    }
+    saver.kill();
+    saver.waitForFinished(5000);
+    compositor.terminate();
+    compositor.waitForFinished(5000);
+    ASSERT_EQ(parts.size(), 3) << "the title card and the saver's window";
+    for (const QString &part : {parts[1], parts[2]})
+        EXPECT_TRUE(part.contains(QStringLiteral("set_fullscreen(wl_output@")))
+            << part.left(200).toStdString();
+    const QString screen = QStringLiteral("set_window_geometry(0, 0, 1024, 768)");
+    EXPECT_TRUE(parts[1].contains(QStringLiteral("set_window_geometry(")) &&
+                !parts[1].contains(screen))
+        << "the title card is stretched over the screen";
+    EXPECT_TRUE(parts[2].contains(screen)) << "the saver's window does not cover the screen";
 }
