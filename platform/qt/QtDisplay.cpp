@@ -159,17 +159,18 @@ bool VxOnWayland() {
     return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
-void VxShowTopLevel(QWidget *w, DWORD style, const QRect &rect) {
+void VxShowTopLevel(QWidget *w, DWORD style) {
     // A Wayland client cannot place its windows, and only a full-screen
     // window is kept above the desktop's panels: a pop-up that covers one
     // screen exactly (the saver's windows) asks to be full screen on that
     // screen's output. On X11 the geometry and the stacking hint do it.
+    // Activation stays the caller's: showFullScreen() would also activate.
     if (VxOnWayland() && (style & WS_POPUP)) {
         for (QScreen *screen : QGuiApplication::screens()) {
-            if (screen->geometry() == rect) {
+            if (screen->geometry() == w->geometry()) {
                 w->setScreen(screen);
-                w->showFullScreen();
-                return;
+                w->setWindowState(w->windowState() | Qt::WindowFullScreen);
+                break;
             }
         }
     }

@@ -24,9 +24,9 @@ bool VxChooseDisplayPlatform(const char *program, std::vector<std::string> &qtAr
 // Closes what the choice kept open; called once the toolkit has started.
 void VxEndDisplayProbe();
 bool VxOnWayland();
-// Shows a top-level window made by CreateEx at `rect`; on Wayland a pop-up
-// covering one screen exactly is shown full screen on it.
-void VxShowTopLevel(QWidget *w, DWORD style, const QRect &rect);
+// Shows a top-level window made by CreateEx; on Wayland a pop-up whose
+// geometry covers one screen exactly is shown full screen on it.
+void VxShowTopLevel(QWidget *w, DWORD style);
 // On Wayland, where a program cannot place its windows, has a frameless
 // top-level window of fixed size shown in the middle of the primary screen.
 void VxCentreOnScreen(QWidget *w);

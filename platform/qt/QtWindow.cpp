@@ -495,7 +495,7 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
         if (style & WS_CHILD)
             w->show();
         else
-            VxShowTopLevel(w, style, QRect(x, y, width, height));
+            VxShowTopLevel(w, style);
         if (!(style & WS_CHILD)) {
             w->raise();
             w->activateWindow();
