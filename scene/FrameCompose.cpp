@@ -155,7 +155,7 @@ RECT CSceneWnd::DrawShadow(CDC *window, CDC *work) {
     const JetSprite &row = m_nKind >= 0 && m_nKind < 16 ? m_jets[m_nKind] : kNoSprite;
 
     // Offset from the jet, the same for every row.
-    const int sx = m_x + kShadowDx, sy = m_y + kShadowDy;
+    const int sx = m_x + kShadowDx * m_nScale, sy = m_y + kShadowDy * m_nScale;
     RECT rect;
     SetRect(&rect, sx, sy, sx + row.cxShadow, sy + row.cyShadow);
 

@@ -62,48 +62,55 @@ void CSceneWnd::SpawnPass() {
 
     m_nKind = kind;
 
-    // Entry point and velocity; each row's draws left to right.
-    const int W = m_cxScreen, H = m_cyScreen;
-    const int w = m_jets[kind].cxJet, h = m_jets[kind].cyJet;
+    // Entry point and velocity, each row's draws left to right. They are
+    // worked out in single-size pixels and then scaled, so that a
+    // double-size scene takes the same draws and flies the same passes at
+    // twice the resolution.
+    const int s = m_nScale;
+    const int W = m_cxScreen / s, H = m_cyScreen / s;
+    const int w = m_jets[kind].cxJet / s, h = m_jets[kind].cyJet / s;
+    int x = 0, y = 0, dx = 0, dy = 0;
     switch (kind) {
     case 0: // from beyond the right edge, straight left
-        m_x = W;
-        m_y = DrawMod(m_random, H - h + 1);
-        m_dx = -CruiseSpeed();
-        m_dy = 0;
+        x = W;
+        y = DrawMod(m_random, H - h + 1);
+        dx = -CruiseSpeed();
+        dy = 0;
         break;
     case 1: // from beyond the left edge, straight right
-        m_x = -w;
-        m_y = DrawMod(m_random, H - h + 1);
-        m_dx = CruiseSpeed();
-        m_dy = 0;
+        x = -w;
+        y = DrawMod(m_random, H - h + 1);
+        dx = CruiseSpeed();
+        dy = 0;
         break;
     case 2: // low on the left, climbing to the right
-        m_x = -w;
-        m_y = H - DrawMod(m_random, 201);
-        m_dx = CruiseSpeed();
-        m_dy = -ClimbSpeed();
+        x = -w;
+        y = H - DrawMod(m_random, 201);
+        dx = CruiseSpeed();
+        dy = -ClimbSpeed();
         break;
     case 3: // low on the right, climbing to the left
-        m_x = W;
-        m_y = H - DrawMod(m_random, 201);
-        m_dx = -CruiseSpeed();
-        m_dy = -CruiseSpeed();
+        x = W;
+        y = H - DrawMod(m_random, 201);
+        dx = -CruiseSpeed();
+        dy = -CruiseSpeed();
         break;
     default: // 4: from below the bottom edge, straight up
-        m_x = DrawMod(m_random, W - w + 1);
-        m_y = H;
-        m_dx = 0;
-        m_dy = -ClimbSpeed();
+        x = DrawMod(m_random, W - w + 1);
+        y = H;
+        dx = 0;
+        dy = -ClimbSpeed();
         break;
     }
+    m_x = s * x, m_y = s * y;
+    m_dx = s * dx, m_dy = s * dy;
 
     // Trigger height of a missile run: 150 pixels above the client bottom
     // to 650 below it.
     if (m_bArmed) {
         RECT client{};
         GetClientRect(&client);
-        m_yTrigger = client.bottom - 150 + DrawMod(m_random, 801);
+        m_yTrigger = s * (client.bottom / s - 150 + DrawMod(m_random, 801));
     }
 
     // A new pass has nothing of a last frame to erase.

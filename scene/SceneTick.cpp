@@ -61,7 +61,7 @@ void CSceneWnd::Tick() {
         if (m_nKind < kLastManoeuvreRow)
             m_nKind += 1;
         if (m_nKind >= kDriftFromRow)
-            m_x += kDrift;
+            m_x += kDrift * m_nScale;
         if (m_nExplosionFrame != -1) {
             m_nExplosionFrame += 1;
             if (m_nExplosionFrame == kExplosionFrameCount)
@@ -81,6 +81,7 @@ void CSceneWnd::Tick() {
     // Off-screen tests, in screen pixels, against the row now flying.
     // No pass leaves through the bottom edge, so the screen height plays no part.
     const int W = m_cxScreen;
+    const int shadowDx = kShadowDx * m_nScale, shadowDy = kShadowDy * m_nScale;
     const bool validRow = m_nKind >= 0 && m_nKind < 16;
     const int w = validRow ? m_jets[m_nKind].cxJet : 0;
     const int h = validRow ? m_jets[m_nKind].cyJet : 0;
@@ -90,28 +91,28 @@ void CSceneWnd::Tick() {
     bool jetGone = false, shadowGone = false;
     if (m_bMissileRun) {
         jetGone = x > W || y < -h;
-        shadowGone = x + kShadowDx > W || y + kShadowDy + sh < 0;
+        shadowGone = x + shadowDx > W || y + shadowDy + sh < 0;
     } else {
         switch (m_nKind) {
         case 0:
             jetGone = x + w < 0;
-            shadowGone = x + kShadowDx + sw < 0;
+            shadowGone = x + shadowDx + sw < 0;
             break;
         case 1:
             jetGone = x > W;
-            shadowGone = x + kShadowDx > W;
+            shadowGone = x + shadowDx > W;
             break;
         case 2:
             jetGone = y < -h || x > W;
-            shadowGone = y + kShadowDy + sh < 0 || x + kShadowDx > W;
+            shadowGone = y + shadowDy + sh < 0 || x + shadowDx > W;
             break;
         case 3:
             jetGone = y < -h || x < -w;
-            shadowGone = y + kShadowDy + sh < 0 || x + kShadowDx + sw < 0;
+            shadowGone = y + shadowDy + sh < 0 || x + shadowDx + sw < 0;
             break;
         case 4:
             jetGone = y < -h;
-            shadowGone = y + kShadowDy + sh < 0;
+            shadowGone = y + shadowDy + sh < 0;
             break;
         default:
             break;

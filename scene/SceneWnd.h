@@ -87,7 +87,8 @@ class CSceneWnd : public CWnd {
     static constexpr UINT_PTR kTickTimer = 1;
     static constexpr UINT_PTR kPauseTimer = 2;
     static constexpr UINT kPauseMs = 2000;
-    // Where a jet's shadow falls, from the jet's top left corner; the same for every row.
+    // Where a jet's shadow falls, from the jet's top left corner; the same for
+    // every row. In single-size pixels, like every distance of the scene.
     static constexpr int kShadowDx = 75;
     static constexpr int kShadowDy = 200;
 

@@ -1,7 +1,7 @@
 // Golden frames: the saver's scene with its real sprites on a 1024 x 768
 // virtual screen, a fixed seed and the synthetic desktop, compared tick by
-// tick with checked-in hashes. A mismatch writes the frame to the working
-// directory.
+// tick with checked-in hashes, at single and at double size. A mismatch
+// writes the frame to the working directory.
 //
 // After an intended change of the picture, regenerate the expectations with
 //   VX_UPDATE_GOLDEN=1 build/tests/scene/scene_tests --gtest_filter='GoldenFrames.*'
@@ -18,14 +18,25 @@
 
 #include <algorithm>
 #include <map>
+#include <vector>
 
 using namespace scenetest;
 
 namespace {
 
-// The first frame, a fly-by, a missile run through its manoeuvre and
-// explosion, and a later pass over the scorch mark.
-const int kGoldenTicks[] = {1, 4, 8, 12, 16, 20, 32, 36, 52, 80, 108, 120};
+struct Golden {
+    const char *manifest, *prefix; // the hashes' file, the frames' file names
+    int scale;
+    std::vector<int> ticks;
+};
+
+// Each: the first frame, a fly-by, a missile run through its manoeuvre and
+// explosion, and a later pass over the scorch mark. The double-size scene is
+// the single-size scene on 512 x 384 at twice the resolution.
+const Golden kGoldens[] = {
+    {"frames-1024x768-seed2024.txt", "tick", 1, {1, 4, 8, 12, 16, 20, 32, 36, 52, 80, 108, 120}},
+    {"frames-1024x768-scale2-seed2024.txt", "scale2-tick", 2, {1, 4, 18, 22, 30, 40}},
+};
 
 QString Hash(const QImage &image) {
     const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
@@ -34,12 +45,10 @@ QString Hash(const QImage &image) {
         .toHex();
 }
 
-} // namespace
-
-TEST(GoldenFrames, RealSpritesOverTheSyntheticDesktop) {
+void CheckGolden(const Golden &g) {
     const bool update = qEnvironmentVariableIntValue("VX_UPDATE_GOLDEN") != 0;
     const QString dir = qEnvironmentVariable("VX_SOURCE_DIR") + "/tests/scene/golden";
-    QFile manifest(dir + "/frames-1024x768-seed2024.txt");
+    QFile manifest(dir + "/" + g.manifest);
     std::map<int, QString> expected; // "tick sha256" lines
     if (manifest.open(QIODevice::ReadOnly | QIODevice::Text))
         for (QTextStream in(&manifest); !in.atEnd();) {
@@ -54,17 +63,18 @@ TEST(GoldenFrames, RealSpritesOverTheSyntheticDesktop) {
     setup.realResources = true;
     setup.seed = 2024;
     setup.reliability = 10;
+    setup.scale = g.scale;
     const QImage desktop = vxrec::SyntheticDesktop(QSize(1024, 768));
     setup.desktop = [&desktop](int x, int y) { return desktop.pixel(x, y); };
     SceneHarness h(setup);
 
     std::map<int, QString> actual;
-    for (int tick = 0; tick < kGoldenTicks[std::size(kGoldenTicks) - 1];) {
-        if (!h.Step() || std::count(std::begin(kGoldenTicks), std::end(kGoldenTicks), ++tick) == 0)
+    for (int tick = 0; tick < g.ticks.back();) {
+        if (!h.Step() || std::count(g.ticks.begin(), g.ticks.end(), ++tick) == 0)
             continue;
         const QImage frame = h.WindowImage();
         actual[tick] = Hash(frame);
-        const QString name = QString("tick-%1").arg(tick, 3, 10, QChar('0'));
+        const QString name = QString("%1-%2").arg(g.prefix).arg(tick, 3, 10, QChar('0'));
         if (update) {
             EXPECT_TRUE(QDir().mkpath(dir) && frame.save(dir + "/" + name + ".png")) << tick;
         } else if (expected[tick] != actual[tick]) {
@@ -74,13 +84,21 @@ TEST(GoldenFrames, RealSpritesOverTheSyntheticDesktop) {
                           << name.toStdString() << ".png; see " << out.toStdString();
         }
     }
-    EXPECT_GE(h.scene()->m_nPassCount, 3) << "the run covers several passes";
+    EXPECT_GE(h.scene()->m_nPassCount, 3) << g.manifest << ": the run covers several passes";
     if (update) {
         ASSERT_TRUE(manifest.open(QIODevice::WriteOnly | QIODevice::Text));
         QTextStream out(&manifest);
         out << "# tick sha256 of the window's RGB32 pixels; seed 2024, missile frequency 10, "
-               "1024x768, synthetic desktop\n";
+               "1024x768, "
+            << (g.scale == 2 ? "double size, " : "") << "synthetic desktop\n";
         for (const auto &[tick, hash] : actual)
             out << tick << ' ' << hash << '\n';
     }
+}
+
+} // namespace
+
+TEST(GoldenFrames, RealSpritesOverTheSyntheticDesktop) {
+    for (const Golden &g : kGoldens)
+        CheckGolden(g);
 }

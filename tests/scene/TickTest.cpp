@@ -11,11 +11,18 @@ using namespace scenetest;
 
 namespace {
 
-// The kind and corner of the jet after every timer period of a run.
-using Flight = std::vector<std::array<int, 3>>;
-void Step(SceneHarness &h, Flight *flight) {
+// The scene's state after every timer period of a run, its distances
+// multiplied by `k`: kind, pause, explosion frame, jet corner and step,
+// trigger height and explosion corner.
+using Flight = std::vector<std::array<int, 10>>;
+void Step(SceneHarness &h, Flight *flight, int k = 1) {
     h.Step();
-    flight->push_back({h.scene()->m_nKind, h.scene()->m_x, h.scene()->m_y});
+    const CSceneWnd *s = h.scene();
+    const bool exploding = s->m_nExplosionFrame != -1;
+    flight->push_back({s->m_nKind, s->m_bBetweenPasses, s->m_nExplosionFrame, k * s->m_x,
+                       k * s->m_y, k * s->m_dx, k * s->m_dy,
+                       s->m_yTrigger == -1 ? -1 : k * s->m_yTrigger,
+                       exploding ? k * s->m_xExplosion : 0, exploding ? k * s->m_yExplosion : 0});
 }
 
 } // namespace
@@ -40,6 +47,38 @@ TEST(SceneTick, ScenesSideBySideFlyWhatEachFliesAlone) {
     EXPECT_EQ(sideA, aloneA);
     EXPECT_EQ(sideB, aloneB);
     EXPECT_GE(hb.scene()->m_nPassCount, 3) << "the run covers several passes";
+}
+
+TEST(SceneTick, DoubleSizeSceneIsTheSingleSizeSceneAtTwiceTheResolution) {
+    // The double-size scene on a screen of twice the size (plus a spare
+    // pixel where the size is odd) against the single-size scene.
+    const struct {
+        const char *label;
+        unsigned seed;
+        int reliability, width, height, spare;
+    } rows[] = {
+        {"missile runs", 2024, 10, 512, 384, 0},
+        {"fly-bys only", 7, 0, 640, 480, 0},
+        {"odd screen size", 99, 6, 400, 300, 1},
+        {"screen smaller than a jet", 5, 10, 160, 120, 0},
+    };
+    for (const auto &row : rows) {
+        Flight single, twice;
+        for (int scale : {1, 2}) {
+            SceneSetup setup;
+            setup.realResources = true;
+            setup.seed = row.seed;
+            setup.reliability = row.reliability;
+            setup.scale = scale;
+            setup.width = scale * row.width + (scale - 1) * row.spare;
+            setup.height = scale * row.height + (scale - 1) * row.spare;
+            SceneHarness h(setup);
+            for (int i = 0; i < 200; ++i)
+                Step(h, scale == 1 ? &single : &twice, 3 - scale);
+            EXPECT_GE(h.scene()->m_nPassCount, 4) << row.label;
+        }
+        EXPECT_EQ(twice, single) << row.label;
+    }
 }
 
 TEST(SceneTick, MissileRunTimeline) {

@@ -5,6 +5,7 @@
 //   vantorix-recorder --size 1024x768 --seed 7 --ticks 120 --out frames/
 //   vantorix-recorder --background synthetic --sheet sheet.png --every 4
 //   vantorix-recorder --background wallpaper:clouds.bmp --tile --out frames/
+//   vantorix-recorder --size 2048x1536 --scale 2 --sheet sheet2x.png --every 4
 //   vantorix-recorder --size 1920x1080 --realtime 20 --speed 10
 //   vantorix-recorder --size 1920x1080 --soak 30 --speed 10
 #include "VirtualScene.h"
@@ -99,6 +100,9 @@ int main(int argc, char **argv) {
     const QCommandLineOption reliability("reliability", "Missile frequency setting.", "n", "10");
     const QCommandLineOption depth("depth", "Display depth: 32, or 8 for a palette display.",
                                    "bits", "32");
+    const QCommandLineOption scale(
+        "scale", "1, or 2: the double-size art and distances of a screen of twice the density.",
+        "n", "1");
     const QCommandLineOption background(
         "background",
         "black, synthetic (a drawn desktop), screen:FILE (a picture standing in for the "
@@ -127,8 +131,8 @@ int main(int argc, char **argv) {
                                   "memory in use and the live drawing objects every minute.",
                                   "minutes");
     const QCommandLineOption speed("speed", "Speed setting for --realtime and --soak.", "n", "10");
-    cli.addOptions({size, seed, ticks, reliability, depth, background, tile, desktopColour, out,
-                    every, sheet, columns, thumb, window, hashes, realtime, soak, speed});
+    cli.addOptions({size, seed, ticks, reliability, depth, scale, background, tile, desktopColour,
+                    out, every, sheet, columns, thumb, window, hashes, realtime, soak, speed});
     cli.process(app);
 
     vxrec::VirtualSceneOptions o;
@@ -142,6 +146,9 @@ int main(int argc, char **argv) {
     o.depth = cli.value(depth).toInt();
     if (o.depth != 32 && o.depth != 8)
         return Fail("--depth is 32 or 8");
+    o.scale = cli.value(scale).toInt();
+    if (o.scale != 1 && o.scale != 2)
+        return Fail("--scale is 1 or 2");
     o.resources = VxModuleHandle(&g_vantorixResources);
     if (cli.isSet(window)) {
         const QStringList ww = cli.value(window).split('x');
