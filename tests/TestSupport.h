@@ -1,11 +1,14 @@
 // Helpers shared by the test folders: a private configuration folder, whole
-// files written and read, and a recorder that takes message boxes instead of
-// showing them.
+// files written and read, a resource module built in memory, and a recorder
+// that takes message boxes instead of showing them.
 #pragma once
 
 #include "platform/afx/MessageBox.h"
+#include "platform/afx/Resources.h"
 
+#include <cstdint>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -66,6 +69,26 @@ inline std::vector<char *> Argv(std::vector<std::string> &args) {
     argv.push_back(nullptr);
     return argv;
 }
+
+// A resource module over the blobs it holds.
+class TestResources {
+  public:
+    TestResources() = default;
+    TestResources(const TestResources &) = delete;
+    void Add(LPCSTR type, WORD id, std::vector<uint8_t> bytes) {
+        const std::vector<uint8_t> &b = m_blobs.emplace_back(std::move(bytes));
+        m_entries.push_back({type, id, b.empty() ? nullptr : b.data(), DWORD(b.size())});
+        m_module = {m_entries.data(), m_entries.size()};
+    }
+    // The bytes of the i-th resource added, where the module holds them.
+    const std::vector<uint8_t> &Blob(size_t i) const { return m_blobs[i]; }
+    HINSTANCE Handle() const { return VxModuleHandle(&m_module); }
+
+  private:
+    std::deque<std::vector<uint8_t>> m_blobs; // never moved once added
+    std::vector<ResourceEntry> m_entries;
+    ResourceModule m_module{};
+};
 
 struct RecordedBox {
     HWND owner;

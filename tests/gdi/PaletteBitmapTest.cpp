@@ -74,16 +74,9 @@ DibLayout Indexed(int bpp, DWORD used = 0) {
     return s;
 }
 
-struct Module {
-    std::vector<Bytes> blobs;
-    std::vector<ResourceEntry> entries;
-    ResourceModule module{};
-    HINSTANCE handle = nullptr;
-};
-
 HINSTANCE TestModule() {
-    static Module m = [] {
-        Module m;
+    static const vxtest::TestResources *module = [] {
+        auto *m = new vxtest::TestResources;
         DibLayout rgb;
         rgb.bitCount = 24;
         Bytes cut = PackedDib(Indexed(8));
@@ -99,15 +92,10 @@ HINSTANCE TestModule() {
                                                 {kClaims16384, ClaimsColours(16384)},
                                                 {kClaims65535, ClaimsColours(65535)}};
         for (const auto &[id, bytes] : blobs)
-            m.blobs.push_back(bytes);
-        for (size_t i = 0; i < m.blobs.size(); ++i)
-            m.entries.push_back(ResourceEntry{RT_BITMAP, blobs[i].first, m.blobs[i].data(),
-                                              DWORD(m.blobs[i].size())});
-        m.module = ResourceModule{m.entries.data(), m.entries.size()};
-        m.handle = VxModuleHandle(&m.module);
+            m->Add(RT_BITMAP, id, bytes);
         return m;
     }();
-    return m.handle;
+    return module->Handle();
 }
 
 class PaletteBitmap : public ::testing::Test {

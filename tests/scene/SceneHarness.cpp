@@ -76,14 +76,6 @@ TestModule::TestModule(const SceneSetup &setup) {
     }
     for (const auto &[id, rate] : kWaveRates)
         Add("WAVE", WORD(id), wavetest::SimpleWave({1, 1, rate, 8}, wavetest::Bytes(64, 128)));
-    m_module.entries = m_entries.data();
-    m_module.count = m_entries.size();
-    m_handle = VxModuleHandle(&m_module);
-}
-
-void TestModule::Add(LPCSTR type, WORD id, std::vector<BYTE> bytes) {
-    m_blobs.push_back(std::make_unique<std::vector<BYTE>>(std::move(bytes)));
-    m_entries.push_back({type, id, m_blobs.back()->data(), DWORD(m_blobs.back()->size())});
 }
 
 vxrec::VirtualSceneOptions SceneHarness::Options(const SceneSetup &setup, HINSTANCE module) {

@@ -6,6 +6,7 @@
 
 #include "platform/afx/Resources.h"
 #include "platform/afx/SoundOutput.h"
+#include "tests/TestSupport.h"
 #include "tests/gdi/GdiTestKit.h"
 #include "tools/recorder/VirtualScene.h"
 
@@ -39,17 +40,8 @@ struct SceneSetup : vxrec::VirtualSceneOptions {
     std::vector<int> missingJetRows, missingShadowRows;
 };
 
-class TestModule {
-  public:
+struct TestModule : vxtest::TestResources {
     explicit TestModule(const SceneSetup &setup);
-    HINSTANCE Handle() const { return m_handle; }
-
-  private:
-    void Add(LPCSTR type, WORD id, std::vector<BYTE> bytes);
-    std::vector<std::unique_ptr<std::vector<BYTE>>> m_blobs;
-    std::vector<ResourceEntry> m_entries;
-    ResourceModule m_module{};
-    HINSTANCE m_handle = nullptr;
 };
 
 class SceneHarness : public ISoundOutput, private TestModule, public vxrec::VirtualScene {

@@ -193,15 +193,13 @@ TEST(PulsePlayback, SoundsStartAndEndPromptlyAtTheServer) {
 
     // A short loud wave, a long loud one and a short quiet one (to tell a
     // replacing sound from the one it replaces), played from a resource module.
-    const Bytes shortWave = SimpleWave({1, 1, 22050, 8}, Square8(22050 / 2)); // 0.5 s
-    const Bytes longWave = SimpleWave({1, 1, 11025, 8}, Square8(11025 * 4));  // 4 s
-    const Bytes quietWave = SimpleWave({1, 1, 22050, 8}, Square8(22050 / 2, 16));
-    const ResourceEntry entries[] = {{"WAVE", 1, shortWave.data(), DWORD(shortWave.size())},
-                                     {"WAVE", 2, longWave.data(), DWORD(longWave.size())},
-                                     {"WAVE", 3, quietWave.data(), DWORD(quietWave.size())}};
-    const ResourceModule table{entries, 3};
+    vxtest::TestResources table;
+    table.Add("WAVE", 1, SimpleWave({1, 1, 22050, 8}, Square8(22050 / 2))); // 0.5 s
+    table.Add("WAVE", 2, SimpleWave({1, 1, 11025, 8}, Square8(11025 * 4))); // 4 s
+    table.Add("WAVE", 3, SimpleWave({1, 1, 22050, 8}, Square8(22050 / 2, 16)));
+    const Bytes &shortWave = table.Blob(0), &longWave = table.Blob(1), &quietWave = table.Blob(2);
     const HINSTANCE previous = AfxGetResourceHandle();
-    AfxSetResourceHandle(VxModuleHandle(&table));
+    AfxSetResourceHandle(table.Handle());
 
     // Plays a wave; returns the request's time.
     const auto play = [&](const Bytes &wave) {

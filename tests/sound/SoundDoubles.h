@@ -4,6 +4,7 @@
 
 #include "platform/afx/Resources.h"
 #include "platform/afx/SoundOutput.h"
+#include "tests/TestSupport.h"
 
 #include <cstdint>
 #include <map>
@@ -105,33 +106,27 @@ class Recorder : public ISoundOutput {
 // The current resource module while it lives: "WAVE" 170, 3000 and 3001
 // (distinct valid images, numbered 0-2), 500 (image 3, whose header claims
 // more bytes than the resource holds), 501 (no data), and a bitmap 3003.
-class TestWaveModule {
+class TestWaveModule : public vxtest::TestResources {
   public:
     explicit TestWaveModule(Recorder *labels = nullptr) {
         const Bytes whole = SimpleWave({}, Square8(400));
-        m_images = {SimpleWave({1, 1, 11025, 8}, Square8(200)), SimpleWave({}, Square8(250)),
-                    SimpleWave({}, Square8(300)), Bytes(whole.begin(), whole.begin() + 100)};
-        const WORD ids[] = {170, 3000, 3001, 500};
-        for (size_t i = 0; i < m_images.size(); ++i) {
-            m_entries.push_back({"WAVE", ids[i], m_images[i].data(), DWORD(m_images[i].size())});
-            if (labels && i < 3)
-                labels->idBySamples[m_images[i].data() + 44] = ids[i];
-        }
-        m_entries.push_back({"WAVE", 501, nullptr, 0});
-        m_entries.push_back({RT_BITMAP, 3003, m_images[1].data(), DWORD(m_images[1].size())});
-        m_module = {m_entries.data(), m_entries.size()};
+        const std::pair<WORD, Bytes> waves[] = {{170, SimpleWave({1, 1, 11025, 8}, Square8(200))},
+                                                {3000, SimpleWave({}, Square8(250))},
+                                                {3001, SimpleWave({}, Square8(300))},
+                                                {500, Bytes(whole.begin(), whole.begin() + 100)},
+                                                {501, {}}};
+        for (const auto &[id, bytes] : waves)
+            Add("WAVE", id, bytes);
+        Add(RT_BITMAP, 3003, Image(1));
+        for (size_t i = 0; labels && i < 3; ++i)
+            labels->idBySamples[Image(i).data() + 44] = waves[i].first;
         m_previous = AfxGetResourceHandle();
-        AfxSetResourceHandle(VxModuleHandle(&m_module));
+        AfxSetResourceHandle(Handle());
     }
     ~TestWaveModule() { AfxSetResourceHandle(m_previous); }
-    TestWaveModule(const TestWaveModule &) = delete;
-    TestWaveModule &operator=(const TestWaveModule &) = delete;
-    const Bytes &Image(size_t i) const { return m_images[i]; }
+    const Bytes &Image(size_t i) const { return Blob(i); }
 
   private:
-    std::vector<Bytes> m_images;
-    std::vector<ResourceEntry> m_entries;
-    ResourceModule m_module{};
     HINSTANCE m_previous = nullptr;
 };
 
