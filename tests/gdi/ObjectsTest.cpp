@@ -44,22 +44,6 @@ TEST(DeviceContexts, DefaultsAndTheOneDcPerBitmapRule) {
     DeleteObject(bitmap);
 }
 
-TEST(DeviceContexts, DisplayDepthAndCompatibleBitmaps) {
-    for (int bits : {32, 8, 4}) {
-        DisplayDepth depth(bits);
-        HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-        HDC memory = CreateCompatibleDC(screen);
-        EXPECT_EQ(GetDeviceCaps(screen, BITSPIXEL), bits);
-        EXPECT_EQ(GetDeviceCaps(memory, BITSPIXEL), bits);
-        HBITMAP b = CreateCompatibleBitmap(screen, 3, 3);
-        EXPECT_EQ(BitsOf(b), bits == 32 ? 32 : 8) << bits;
-        DeleteObject(b);
-        DeleteDC(memory);
-        DeleteDC(screen);
-    }
-    EXPECT_EQ(CreateDCA("PRINTER", nullptr, nullptr, nullptr), nullptr);
-}
-
 TEST(DeviceContexts, DeletingSelectedObjectsIsDeferredAndDeadHandlesFailCleanly) {
     const size_t before = VxLiveObjectCount();
     HDC dc = CreateCompatibleDC(nullptr);
