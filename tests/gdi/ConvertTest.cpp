@@ -44,28 +44,6 @@ TEST(Conversion, MonoToColourUsesTheDestinationTextAndBackground) {
               (std::vector<uint32_t>{0x040506, 0x010203, 0x040506, 0x010203}));
 }
 
-TEST(Conversion, ColourToColourGoesThroughTheDestinationPalette) {
-    DisplayDepth depth(8);
-    Palette pal({0x123456, 0xFEDCBA});
-    DibLayout layout;
-    layout.width = 3;
-    layout.height = 1;
-    layout.clrUsed = 3;
-    layout.table = {Quad(0x123456), Quad(0xFEDCBA), Quad(0x008000)};
-    const std::string path = TempFile(BitmapFile(layout));
-    HBITMAP dib = static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
-                                                  LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-    unlink(path.c_str());
-    ASSERT_NE(dib, nullptr);
-    Surface src(dib), dst(3, 1, 8);
-    SelectPalette(dst.dc, pal.handle, FALSE);
-    RealizePalette(dst.dc);
-    ASSERT_TRUE(BitBlt(dst.dc, 0, 0, 3, 1, src.dc, 0, 0, SRCCOPY));
-    EXPECT_EQ(Snapshot(dst.bitmap), (std::vector<uint32_t>{10, 11, 10}))
-        << "green's nearest logical entry is 123456";
-    SelectPalette(dst.dc, DefaultPalette(), FALSE);
-}
-
 TEST(Palettes, RealisationCollapsesExactColoursAndFillsFreeSlots) {
     DisplayDepth depth(8);
     // Black and green are static colours; the two 0x404040 entries share one slot.
