@@ -252,7 +252,7 @@ TEST_F(PasswordTest, VerificationDialogOutcomes) {
     const std::string wrong = dialog + " | message: Wrong password.\n\nThe screen saver continues.";
     struct Row {
         const char *label;
-        enum { Stored, NotSet, Corrupt, Folder } file;
+        enum { Stored, NotSet, Corrupt } file;
         std::vector<ModalScript::Step> steps;
         BOOL expected;
         std::string seen; // with a password stored; otherwise a message that the saver closes
@@ -293,7 +293,6 @@ TEST_F(PasswordTest, VerificationDialogOutcomes) {
         {"cancelled", Row::Stored, {PressEscape()}, FALSE, dialog},
         {"no password set", Row::NotSet, {ConfirmMessage()}, TRUE, ""},
         {"corrupt password file", Row::Corrupt, {ConfirmMessage()}, TRUE, ""},
-        {"password file unreadable", Row::Folder, {ConfirmMessage()}, TRUE, ""},
     };
     for (const auto &row : rows) {
         ScopedConfigHome config;
@@ -302,8 +301,6 @@ TEST_F(PasswordTest, VerificationDialogOutcomes) {
             StorePassword(row.stored.c_str());
         else if (row.file == row.Corrupt)
             WriteFile(vxpw::PasswordFilePath(), "$y$j9T$truncated\n");
-        else if (row.file == row.Folder)
-            MakeFolder(vxpw::PasswordFilePath());
 
         // The password dialog is looked at before the row's step acts on it.
         bool ownedMaskedNoHint = false;
