@@ -304,10 +304,6 @@ TEST(SceneState, ConstructionCopiesTheSettingsAsStoredAndSeedsWithTheTime) {
                                     scene->m_nClearScreen, scene->m_nWallpaper}),
                   std::vector<int>({stored->Speed, stored->Reliability, stored->Sound,
                                     stored->ClearScreen, stored->Wallpaper}));
-        EXPECT_TRUE(scene->m_bIconMode && scene->m_bAutoDelete);
-        EXPECT_EQ(scene->m_nKind, -1);
-        EXPECT_FALSE(scene->m_pBackground || scene->m_pWork || scene->m_pScenePalette);
-        EXPECT_NE(scene->m_pPlayer, nullptr);
         bool seeded = false;
         for (time_t t = t0; t <= t1; ++t) {
             SceneGenerator expected;
