@@ -8,9 +8,11 @@
 #include "app/SaverWnd.h"
 #include "app/SplashDlg.h"
 #include "platform/afx/DesktopProfile.h"
+#include "platform/qt/QtFramework_p.h"
 #include "scene/SceneWnd.h"
 #include "settings/SaverSettings.h"
 
+#include <QPainter>
 #include <QTimer>
 #include <QWidget>
 
@@ -90,20 +92,13 @@ TEST(Splash, EndsItselfAfterTwoAndAHalfSecondsOrAtOnceOnEnterAndEsc) {
 }
 
 namespace {
-// Black with icon 128 at (mid - 16), drawn by the drawing layer as the oracle.
+// Black with icon 128 at (mid - 16), composed by the toolkit from the icon's picture.
 QImage ExpectedPreview(int width, int height) {
-    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    HBITMAP bitmap = CreateCompatibleBitmap(display, width, height);
-    HDC dc = CreateCompatibleDC(display);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    PatBlt(dc, 0, 0, width, height, BLACKNESS);
-    HICON icon = LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(128));
-    DrawIconEx(dc, width / 2 - 16, height / 2 - 16, icon, 32, 32, 0, nullptr, DI_NORMAL);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteDC(display);
-    const QImage image = VxBitmapToImage(bitmap);
-    DeleteObject(bitmap);
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter(&image).drawImage(
+        width / 2 - 16, height / 2 - 16,
+        VxIconImage(LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(128))));
     return image;
 }
 } // namespace
@@ -126,7 +121,9 @@ TEST(Preview, FillsTheHostShowsTheIconOnBlackAndNeverAnimates) {
     ASSERT_TRUE(preview);
     const HWND hwnd = preview->m_hWnd;
     QWidget *w = WidgetOf(preview);
-    auto shown = [&] { return VxBitmapToImage(preview->m_impl->backing); };
+    auto shown = [&] {
+        return VxBitmapToImage(preview->m_impl->backing).convertToFormat(QImage::Format_RGB32);
+    };
 
     EXPECT_EQ(w->geometry(), host->rect());
     ASSERT_TRUE(WaitFor([&] { return preview->m_bIconShown != FALSE; }, 2000));
