@@ -2,6 +2,7 @@
 // PNG icons to within one step per channel), and its pictures are
 // transparent exactly where the artwork does not cover them.
 #include "ResourceView.h"
+#include "tests/TestSupport.h"
 
 #include <QImage>
 #include <QProcess>
@@ -11,8 +12,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -20,11 +19,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::vector<uint8_t> ReadAll(const fs::path &p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // Asset files under a folder and its subfolders, relative to it (the
 // generator's masks aside).
@@ -81,7 +75,7 @@ TEST(Generator, ReproducesTheCommittedAssetsWithKeyColourOnlyWhereTransparent) {
     for (const std::string &f : generated)
         EXPECT_TRUE(fs::path(f).extension() == ".png"
                         ? SamePicture(committedDir / f, generatedDir / f)
-                        : ReadAll(committedDir / f) == ReadAll(generatedDir / f))
+                        : vxtest::ReadFile(committedDir / f) == vxtest::ReadFile(generatedDir / f))
             << f << " differs from what the generator makes; rerun artgen and commit";
 
     // Every picture is transparent (key colour) exactly where the artwork's
@@ -91,21 +85,19 @@ TEST(Generator, ReproducesTheCommittedAssetsWithKeyColourOnlyWhereTransparent) {
         if (e.path().extension() != ".bmp")
             continue;
         const std::string name = e.path().filename().string();
-        const std::vector<uint8_t> file = ReadAll(e.path());
-        const std::vector<uint8_t> mask = ReadAll(e.path().string() + ".mask");
-        const DibView d = ParseBitmapFile({file.data(), file.size()});
+        const std::string file = vxtest::ReadFile(e.path()),
+                          mask = vxtest::ReadFile(e.path().string() + ".mask");
+        const DibView d =
+            ParseBitmapFile({reinterpret_cast<const uint8_t *>(file.data()), file.size()});
         ASSERT_TRUE(d.ok) << name;
         // The mask is a binary PGM: header, then one byte per pixel, top row first.
         const std::string head =
             "P5\n" + std::to_string(d.width) + " " + std::to_string(d.height) + "\n255\n";
-        ASSERT_EQ(
-            std::string(mask.begin(), mask.begin() + long(std::min(head.size(), mask.size()))),
-            head)
-            << name;
+        ASSERT_EQ(mask.substr(0, head.size()), head) << name;
         ASSERT_EQ(mask.size(), head.size() + size_t(d.width) * size_t(d.height)) << name;
         int wrong = 0;
         for (int i = 0; i < d.width * d.height; ++i)
-            wrong += d.Key(i % d.width, i / d.width) == bool(mask[head.size() + size_t(i)]);
+            wrong += d.Key(i % d.width, i / d.width) == bool(mask[head.size() + size_t(i)] != 0);
         EXPECT_EQ(wrong, 0) << name << ": key colour and coverage disagree";
         ++checked;
     }
