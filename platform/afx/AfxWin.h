@@ -87,6 +87,8 @@ class CWnd {
     void Invalidate(BOOL erase = TRUE) { InvalidateRect(nullptr, erase); }
     void UpdateWindow();
     BOOL ShowWindow(int cmd);
+    // Makes this top-level window the active one, with the keyboard.
+    BOOL SetForegroundWindow();
     BOOL IsWindowVisible() const;
     BOOL IsIconic() const;
     BOOL EnableWindow(BOOL enable = TRUE);

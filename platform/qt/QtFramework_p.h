@@ -97,6 +97,11 @@ HBITMAP VxWindowBacking(VxWindowImpl *impl);
 // window's DC changes what the toolkit presents, without a second
 // screen-sized copy. Only on a 32-bit display without scaling.
 void VxShareBackingWithToolkit(VxWindowImpl *impl);
+// Whether the window draws in the device pixels of its monitor (a drawing
+// size of its size times its device-pixel ratio), shown one to one.
+bool VxDrawsInDevicePixels(const VxWindowImpl *impl);
+// The part of the widget that shows `area` of the window's drawing surface.
+QRect VxWidgetArea(const VxWindowImpl *impl, const QRect &area);
 // Presents the part of a window's backing surface that was drawn.
 void VxPresent(VxWindowImpl *impl, const RECT &rect);
 // Sends WM_PAINT when part of the window is invalid.

@@ -86,6 +86,13 @@ void VxSurfaceWidget::paintEvent(QPaintEvent *event) {
         painter.fillRect(event->rect(), Qt::black);
         return;
     }
+    if (image.size() == m_impl->drawingSize && VxDrawsInDevicePixels(m_impl)) {
+        // One pixel of the surface for each pixel of the monitor.
+        const qreal ratio = painter.device()->devicePixelRatioF();
+        const QRectF target(event->rect());
+        painter.drawImage(target, image, QRectF(target.topLeft() * ratio, target.size() * ratio));
+        return;
+    }
     if (image.size() != size() && m_impl->drawingSize.isValid()) {
         // A miniature of the whole picture; the smooth filter averages the
         // pixels it shrinks, so thin lines and sprites stay visible.
@@ -105,7 +112,8 @@ void VxSurfaceWidget::resizeEvent(QResizeEvent *) {
         return;
     if (m_impl->cls && (m_impl->cls->style & (CS_HREDRAW | CS_VREDRAW)))
         wnd->InvalidateRect(nullptr, TRUE);
-    VxDispatch(wnd, WM_SIZE, 0, MAKELPARAM(WORD(width()), WORD(height())));
+    const QSize client = m_impl->drawingSize.isValid() ? m_impl->drawingSize : size();
+    VxDispatch(wnd, WM_SIZE, 0, MAKELPARAM(WORD(client.width()), WORD(client.height())));
 }
 
 void VxSurfaceWidget::keyPressEvent(QKeyEvent *event) {
@@ -152,9 +160,16 @@ UINT ButtonMessage(Qt::MouseButton button, bool down) {
     }
 }
 
-LPARAM PointLParam(const QMouseEvent *event) {
-    const QPoint p = event->position().toPoint();
-    return MAKELPARAM(WORD(short(p.x())), WORD(short(p.y())));
+// The pointer's position in the window's client coordinates (its drawing
+// surface's pixels).
+LPARAM PointLParam(const VxSurfaceWidget *w, const QMouseEvent *event) {
+    QPointF p = event->position();
+    const VxWindowImpl *impl = w->m_impl;
+    if (impl && impl->drawingSize.isValid() && w->width() > 0 && w->height() > 0)
+        p = QPointF(p.x() * impl->drawingSize.width() / w->width(),
+                    p.y() * impl->drawingSize.height() / w->height());
+    const QPoint at = p.toPoint();
+    return MAKELPARAM(WORD(short(at.x())), WORD(short(at.y())));
 }
 
 // A press or move first asks the window for its cursor, as the window system
@@ -164,7 +179,7 @@ void SendMouseWithCursor(VxSurfaceWidget *w, CWnd *wnd, UINT message, const QMou
     SendSetCursor(w, wnd, message);
     if (CWnd *again = VxLookupHandle(self); again && again->m_impl && !again->m_impl->destroying)
         VxDispatch(again, message, VxMouseKeyState(event->buttons(), event->modifiers()),
-                   PointLParam(event));
+                   PointLParam(w, event));
 }
 } // namespace
 
@@ -188,7 +203,7 @@ void VxSurfaceWidget::mouseReleaseEvent(QMouseEvent *event) {
     if (!wnd || !message)
         return;
     VxDispatch(wnd, message, VxMouseKeyState(event->buttons(), event->modifiers()),
-               PointLParam(event));
+               PointLParam(this, event));
 }
 
 void VxSurfaceWidget::mouseMoveEvent(QMouseEvent *event) {

@@ -22,9 +22,9 @@
 int GetSystemMetrics(int index) {
     switch (index) {
     case SM_CXSCREEN:
-        return VxScreenService().Geometry().width();
+        return VxScreenSize().width();
     case SM_CYSCREEN:
-        return VxScreenService().Geometry().height();
+        return VxScreenSize().height();
     case SM_CXICON:
     case SM_CYICON:
         return 32;

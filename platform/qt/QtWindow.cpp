@@ -414,13 +414,22 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
             flags |= Qt::FramelessWindowHint;
         if (raw->topmost)
             flags |= Qt::WindowStaysOnTopHint;
+        if (exStyle & WS_EX_NOACTIVATE) {
+            flags |= Qt::WindowDoesNotAcceptFocus;
+            w->setAttribute(Qt::WA_ShowWithoutActivating);
+        }
         w->setWindowFlags(flags);
         w->setAttribute(Qt::WA_QuitOnClose, false);
         if (windowName && *windowName)
             w->setWindowTitle(QString::fromLocal8Bit(windowName));
     }
     raw->w = w;
-    w->setGeometry(x, y, std::max(0, width), std::max(0, height));
+    QRect placed(x, y, std::max(0, width), std::max(0, height));
+    // A top-level window's rectangle is in the screen's coordinates: on a
+    // monitor taken for the screen, its device pixels.
+    if (w->isWindow() && !(style & WS_CHILD))
+        placed = VxPlaceOnScreen(placed, &raw->drawingSize);
+    w->setGeometry(placed);
     raw->hwnd = HWND(uintptr_t(w->winId()));
     if (!raw->hwnd || VxLookupHandle(raw->hwnd)) {
         w->m_impl = nullptr;
@@ -496,11 +505,13 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
             w->show();
         else
             VxShowTopLevel(w, style);
-        if (!(style & WS_CHILD)) {
+        if (!(style & WS_CHILD))
             w->raise();
-            w->activateWindow();
+        if (!(exStyle & WS_EX_NOACTIVATE)) {
+            if (!(style & WS_CHILD))
+                w->activateWindow();
+            w->setFocus(Qt::OtherFocusReason);
         }
-        w->setFocus(Qt::OtherFocusReason);
     }
     return TRUE;
 }
@@ -568,8 +579,8 @@ void CWnd::GetClientRect(LPRECT rect) const {
         return;
     switch (impl->kind) {
     case VxWindowKind::Desktop: {
-        const QRect g = VxScreenService().Geometry();
-        SetRect(rect, 0, 0, g.width(), g.height());
+        const QSize size = VxScreenSize();
+        SetRect(rect, 0, 0, size.width(), size.height());
         return;
     }
     case VxWindowKind::Foreign: {
@@ -645,6 +656,14 @@ BOOL CWnd::ShowWindow(int cmd) {
     else
         w->show();
     return wasVisible;
+}
+
+BOOL CWnd::SetForegroundWindow() {
+    QWidget *w = m_impl ? m_impl->widget() : nullptr;
+    if (!w || !w->isWindow() || !w->isVisible())
+        return FALSE;
+    w->activateWindow();
+    return TRUE;
 }
 
 BOOL CWnd::IsWindowVisible() const {

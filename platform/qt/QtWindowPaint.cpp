@@ -164,18 +164,36 @@ QImage VxBackingImage(HBITMAP backing) {
     return VxBitmapToImage(backing);
 }
 
+bool VxDrawsInDevicePixels(const VxWindowImpl *impl) {
+    const QWidget *w = impl ? impl->widget() : nullptr;
+    return w && impl->drawingSize.isValid() &&
+           impl->drawingSize == (QSizeF(w->size()) * w->devicePixelRatioF()).toSize();
+}
+
+QRect VxWidgetArea(const VxWindowImpl *impl, const QRect &area) {
+    const QWidget *w = impl ? impl->widget() : nullptr;
+    if (!w || !impl->drawingSize.isValid() || impl->drawingSize.isEmpty())
+        return area;
+    const qreal sx = qreal(w->width()) / impl->drawingSize.width();
+    const qreal sy = qreal(w->height()) / impl->drawingSize.height();
+    return QRectF(area.x() * sx, area.y() * sy, area.width() * sx, area.height() * sy)
+        .toAlignedRect();
+}
+
 void CWnd::InvalidateRect(LPCRECT rect, BOOL erase) {
     VxWindowImpl *impl = m_impl.get();
     if (!impl || !impl->widget())
         return;
     QWidget *w = impl->widget();
+    const QRect bounds =
+        impl->drawingSize.isValid() ? QRect(QPoint(0, 0), impl->drawingSize) : w->rect();
     const QRect area =
         rect ? QRect(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1))
-             : w->rect();
-    impl->invalid += area.intersected(w->rect());
+             : bounds;
+    impl->invalid += area.intersected(bounds);
     if (erase)
         impl->eraseBackground = true;
-    w->update(area);
+    w->update(VxWidgetArea(impl, area));
 }
 
 void CWnd::UpdateWindow() {
@@ -249,10 +267,11 @@ void VxPresent(VxWindowImpl *impl, const RECT &rect) {
     if (!impl || impl->kind != VxWindowKind::Surface || IsRectEmpty(&rect))
         return;
     QWidget *w = impl->widget();
-    if (w && impl->drawingSize.isValid())
+    if (w && impl->drawingSize.isValid() && !VxDrawsInDevicePixels(impl))
         w->update(); // shown scaled: the whole picture is scaled again
     else if (w)
-        w->update(QRect(QPoint(rect.left, rect.top), QPoint(rect.right - 1, rect.bottom - 1)));
+        w->update(VxWidgetArea(
+            impl, QRect(QPoint(rect.left, rect.top), QPoint(rect.right - 1, rect.bottom - 1))));
 }
 
 void VxPaintIfInvalid(CWnd *wnd) {

@@ -6,12 +6,14 @@
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
+#include <QtMath>
 
 #include <algorithm>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -26,20 +28,32 @@ class QtScreenService : public IScreenService {
         QScreen *screen = QGuiApplication::primaryScreen();
         return screen ? screen->availableGeometry() : Geometry();
     }
+    QList<VxScreenArea> Monitors() const override { return VxToolkitMonitors(); }
     QImage Grab() const override {
         // A Wayland client cannot read the screen; what the toolkit might
         // return there would hold at most this program's own windows.
         QScreen *screen = QGuiApplication::primaryScreen();
-        if (!screen || VxOnWayland())
+        const QList<VxScreenArea> monitors = Monitors();
+        if (!screen || VxOnWayland() || monitors.isEmpty())
             return {};
-        const QPixmap shot = screen->grabWindow(0);
+        QRect all;
+        for (const VxScreenArea &monitor : monitors)
+            all |= monitor.pixels;
+        // One grab for every monitor: on X11 the primary screen's grab
+        // reaches the whole root window. It is measured from the primary
+        // monitor's corner, in its device-independent pixels.
+        const qreal ratio = screen->devicePixelRatio();
+        const QPoint from = all.topLeft() - monitors.front().pixels.topLeft();
+        const QPixmap shot =
+            screen->grabWindow(0, qFloor(from.x() / ratio), qFloor(from.y() / ratio),
+                               qFloor(all.width() / ratio), qFloor(all.height() / ratio));
         if (shot.isNull())
             return {};
-        // A HiDPI grab holds device pixels; the saver works in logical ones.
         QImage image = shot.toImage();
-        const QSize logical = screen->geometry().size();
-        if (image.size() != logical)
-            image = image.scaled(logical, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        image.setDevicePixelRatio(1.0);
+        // A grab a pixel short at the far edges is padded with black.
+        if (image.size() != all.size())
+            image = image.copy(QRect(QPoint(0, 0), all.size()));
         return image;
     }
 };
@@ -89,6 +103,11 @@ struct NearestIndexCache {
 NearestIndexCache g_nearest;
 
 } // namespace
+
+QList<VxScreenArea> IScreenService::Monitors() const {
+    const QRect g = Geometry();
+    return {{g, QRect(g.topLeft(), g.size()), true}};
+}
 
 VxVirtualScreen::VxVirtualScreen(QSize size, QImage picture)
     : m_size(size), m_picture(std::move(picture)) {}
@@ -191,17 +210,31 @@ QImage VxBitmapToImage(void *bitmap) {
 
 namespace {
 
-// The screen's picture for this saver. On a 32-bit display the surface
-// borrows the grabbed image's pixels (made display format in place), so the
-// grab and the surface are one buffer.
+// This start's picture of the whole desktop, display format (32 bpp) once
+// adopted: taken at most once per start, when a screen DC is first read.
+QImage g_desktop;
+bool g_desktopTaken = false;
+// Start-up is over: the picture is gone and no new one is taken.
+bool g_released = false;
+// The monitor taken for the screen; none: the primary one in
+// device-independent pixels.
+std::optional<VxScreenArea> g_monitor;
+// The screen surface's own pixels when it is not a part of the desktop's
+// picture as it is (scaled, padded or of another depth).
 QImage g_snapshot;
 
-void DropSnapshot() {
+void DropSurface() {
     VxSetScreenSurface(nullptr);
     if (g_surface)
         DeleteObject(g_surface);
     g_surface = nullptr;
     g_snapshot = QImage();
+}
+
+void DropSnapshot() {
+    DropSurface();
+    g_desktop = QImage();
+    g_desktopTaken = false;
 }
 
 // Makes a 32-bit picture display format in place: 0x00RRGGBB, the top byte 0.
@@ -221,28 +254,62 @@ bool AdoptAsDisplayPixels(QImage &image, QSize size) {
     return true;
 }
 
-// Called by the drawing layer when the screen is first read: one grab.
+// A display-format bitmap that shows `pixels` (lent, `stride` bytes a row).
+HBITMAP LendPixels(HDC display, uchar *pixels, QSize size, qsizetype stride) {
+    HBITMAP bitmap = CreateCompatibleBitmap(display, 1, 1);
+    if (bitmap && !VxSetBitmapPixels(bitmap, pixels, size.width(), size.height(), int(stride))) {
+        DeleteObject(bitmap);
+        bitmap = nullptr;
+    }
+    return bitmap;
+}
+
+// Called by the drawing layer when the screen is first read: the desktop's
+// picture (grabbed now if this start has none yet), the part of it that is
+// the screen.
 void TakeSnapshot() {
-    IScreenService &screen = VxScreenService();
-    const QSize logical = screen.Geometry().size();
-    const QSize size(qMax(1, logical.width()), qMax(1, logical.height()));
-    DropSnapshot();
-    QImage picture = screen.Grab();
+    IScreenService &service = VxScreenService();
+    DropSurface();
+    const bool trueColour = VxGetDisplayDepth() == 32;
+    if (!g_desktopTaken) {
+        g_desktop = service.Grab();
+        g_desktopTaken = true;
+        if (trueColour && !AdoptAsDisplayPixels(g_desktop, g_desktop.size()))
+            g_desktop = QImage();
+    }
+    const QList<VxScreenArea> monitors = service.Monitors();
+    QRect all;
+    for (const VxScreenArea &monitor : monitors)
+        all |= monitor.pixels;
+    QRect part(QPoint(0, 0), service.Geometry().size());
+    if (g_monitor)
+        part = g_monitor->pixels;
+    else if (!monitors.isEmpty())
+        part = monitors.front().pixels;
+    part.translate(-all.topLeft());
+    const QSize wanted = g_monitor ? part.size() : service.Geometry().size();
+    const QSize size(qMax(1, wanted.width()), qMax(1, wanted.height()));
+
     HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
     if (!display)
         return;
-    if (VxGetDisplayDepth() == 32 && AdoptAsDisplayPixels(picture, size)) {
-        g_snapshot = std::move(picture);
-        g_surface = CreateCompatibleBitmap(display, 1, 1);
-        if (g_surface && !VxSetBitmapPixels(g_surface, g_snapshot.bits(), size.width(),
-                                            size.height(), int(g_snapshot.bytesPerLine()))) {
-            DeleteObject(g_surface);
-            g_surface = nullptr;
-        }
+    if (trueColour && part.size() == size && g_desktop.rect().contains(part)) {
+        // The screen borrows its part of the picture: no copy.
+        uchar *corner = g_desktop.bits() + qsizetype(part.y()) * g_desktop.bytesPerLine() +
+                        qsizetype(part.x()) * 4;
+        g_surface = LendPixels(display, corner, size, g_desktop.bytesPerLine());
     } else {
-        g_surface = CreateCompatibleBitmap(display, size.width(), size.height());
-        if (g_surface)
-            VxImageToBitmap(picture, g_surface);
+        QImage picture = g_desktop.isNull() ? QImage() : g_desktop.copy(part);
+        if (!picture.isNull() && picture.size() != size)
+            picture = picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (trueColour && AdoptAsDisplayPixels(picture, size)) {
+            g_snapshot = std::move(picture);
+            g_surface = LendPixels(display, g_snapshot.bits(), size, g_snapshot.bytesPerLine());
+        } else {
+            g_surface = CreateCompatibleBitmap(display, size.width(), size.height());
+            if (g_surface)
+                VxImageToBitmap(picture, g_surface);
+        }
     }
     DeleteDC(display);
     if (g_surface)
@@ -255,12 +322,46 @@ void TakeSnapshot() {
 
 void VxRefreshScreenSurface() {
     DropSnapshot();
+    g_released = false;
+    g_monitor.reset();
     VxSetScreenProvider(&TakeSnapshot);
 }
 
 void VxReleaseScreenSurface() {
     DropSnapshot();
+    g_released = true;
     VxSetScreenProvider(nullptr);
+}
+
+void VxSetScreenMonitor(const VxScreenArea *area) {
+    if (area)
+        g_monitor = *area;
+    else
+        g_monitor.reset();
+    // The screen shows the new part of the same picture from its next read.
+    DropSurface();
+    if (!g_released)
+        VxSetScreenProvider(&TakeSnapshot);
+}
+
+QSize VxScreenSize() {
+    return g_monitor ? g_monitor->pixels.size() : VxScreenService().Geometry().size();
+}
+
+QRect VxPlaceOnScreen(const QRect &rect, QSize *drawing) {
+    *drawing = QSize();
+    if (!g_monitor || g_monitor->pixels.isEmpty())
+        return rect;
+    const QRect &g = g_monitor->geometry;
+    const QSize pixels = g_monitor->pixels.size();
+    auto x = [&](int px) { return g.left() + qRound(qreal(px) * g.width() / pixels.width()); };
+    auto y = [&](int py) { return g.top() + qRound(qreal(py) * g.height() / pixels.height()); };
+    const QRect placed(
+        QPoint(x(rect.left()), y(rect.top())),
+        QPoint(x(rect.left() + rect.width()) - 1, y(rect.top() + rect.height()) - 1));
+    if (placed.size() != rect.size())
+        *drawing = rect.size();
+    return placed;
 }
 
 void VxEndStartUp() {

@@ -1,22 +1,38 @@
 // Screen facts and capture behind one small interface, so that tests and the
 // headless recorder can run the saver on a screen of their choosing.
 //
-// The real service asks Qt for the primary screen: its geometry and work area
-// in device-independent pixels and a grab of what it shows (null where the
+// The real service asks Qt for the monitors: their geometry in
+// device-independent pixels, their size in device pixels, the primary one's
+// work area, and one grab of what the whole desktop shows (null where the
 // platform cannot read the screen, for example under Wayland or on an 8-bit
 // X server; the saver then sees black).
 #pragma once
 
 #include <QImage>
+#include <QList>
 #include <QRect>
 #include <QSize>
+
+// One monitor: where windows go to cover it, and its device pixels within
+// the desktop's picture (Grab).
+struct VxScreenArea {
+    QRect geometry;
+    QRect pixels;
+    bool primary = false;
+};
 
 class IScreenService {
   public:
     virtual ~IScreenService() = default;
-    virtual QRect Geometry() const = 0; // the primary screen
+    virtual QRect Geometry() const = 0; // the primary monitor
     virtual QRect WorkArea() const = 0; // without panels and task bars
-    virtual QImage Grab() const = 0;    // what the screen shows now, or null
+    // Every monitor, the primary one first. By default just the primary one,
+    // with as many device pixels as device-independent ones.
+    virtual QList<VxScreenArea> Monitors() const;
+    // What the desktop shows now, as one picture whose top-left corner is
+    // the top-left corner of the monitors' pixel rectangles together; null
+    // when it cannot be read.
+    virtual QImage Grab() const = 0;
 };
 
 // A screen of a given size whose picture is a fixed image (scaled to the
@@ -35,6 +51,21 @@ class VxVirtualScreen : public IScreenService {
     QImage m_picture;
     mutable int m_grabs = 0;
 };
+
+// The monitors as the toolkit (and on X11 the server's Xinerama) reports
+// them, the primary one first; what the real service reports.
+QList<VxScreenArea> VxToolkitMonitors();
+
+// Makes `area` the screen that GetSystemMetrics, the desktop window and the
+// screen DC report, and that top-level windows are placed on
+// (VxUseMonitorAsScreen); null: the primary monitor in device-independent
+// pixels. The desktop's picture is still taken once per start.
+void VxSetScreenMonitor(const VxScreenArea *area);
+// The size of the screen as the drawing calls see it.
+QSize VxScreenSize();
+// Where a top-level window created with `rect` (screen coordinates) goes,
+// and the size it draws at (invalid when it is the window's own size).
+QRect VxPlaceOnScreen(const QRect &rect, QSize *drawing);
 
 // Installs a service (null restores the real one); the caller keeps
 // ownership. Returns the previous service (null when it was the real one).

@@ -229,6 +229,8 @@ constexpr DWORD WS_SYSMENU = 0x00080000;
 constexpr DWORD WS_GROUP = 0x00020000;
 constexpr DWORD WS_TABSTOP = 0x00010000;
 constexpr DWORD WS_EX_TOPMOST = 0x00000008;
+// Shown without taking the activation; clicks do not activate it either.
+constexpr DWORD WS_EX_NOACTIVATE = 0x08000000;
 
 constexpr DWORD CS_VREDRAW = 0x0001;
 constexpr DWORD CS_HREDRAW = 0x0002;
@@ -267,6 +269,9 @@ constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_QUIT = 0x0012;
 constexpr UINT WM_ERASEBKGND = 0x0014;
 constexpr UINT WM_ACTIVATEAPP = 0x001C;
+// Sent to every top-level window when a monitor is connected, disconnected
+// or changes its size.
+constexpr UINT WM_DISPLAYCHANGE = 0x007E;
 constexpr UINT WM_SETCURSOR = 0x0020;
 constexpr UINT WM_ICONERASEBKGND = 0x0027;
 constexpr UINT WM_QUERYDRAGICON = 0x0037;
