@@ -220,13 +220,14 @@ BOOL CSaverApp::RunSaver() {
         MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONINFORMATION);
         return FALSE;
     }
-    auto *wnd = new CSaverWnd;
-    wnd->CreateFullScreen();
-    if (!wnd->GetSafeHwnd()) {
-        delete wnd;
+    // The saver runs on the primary monitor in its device pixels; every
+    // other monitor gets a window of its own.
+    CSaverWnd *wnd = CSaverWnd::OpenOn(VxEnumMonitors().front(), nullptr);
+    if (!wnd) {
         m_nExitCode = kExitNoWindow;
         return FALSE;
     }
+    wnd->CoverOtherMonitors();
     m_pMainWnd = wnd;
     return TRUE;
 }

@@ -24,14 +24,17 @@ using namespace vxtest;
 inline constexpr int kScreenWidth = 1024;
 inline constexpr int kScreenHeight = 768;
 
-// The toolkit, started once per test process on a screen of known size.
-inline QApplication &App() {
-    static QApplication *app = [] {
+// The toolkit, started once per test process on screens of known size: by
+// default one of kScreenWidth x kScreenHeight; else the offscreen platform's
+// "screens" list (JSON) that the first call gives.
+inline QApplication &App(const char *screens = nullptr) {
+    static QApplication *app = [screens] {
         static QTemporaryDir dir;
         const std::string screen = dir.filePath(QStringLiteral("screen.json")).toStdString();
-        WriteFile(screen, "{\"screens\":[{\"name\":\"s0\",\"x\":0,\"y\":0,\"width\":" +
-                              std::to_string(kScreenWidth) + ",\"height\":" +
-                              std::to_string(kScreenHeight) + ",\"logicalDpi\":96}]}");
+        const std::string one = "[{\"name\":\"s0\",\"x\":0,\"y\":0,\"width\":" +
+                                std::to_string(kScreenWidth) + ",\"height\":" +
+                                std::to_string(kScreenHeight) + ",\"logicalDpi\":96}]";
+        WriteFile(screen, "{\"screens\":" + (screens ? std::string(screens) : one) + "}");
         qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screen).c_str());
         static int argc = 1;
         static char name[] = "vantorix";
