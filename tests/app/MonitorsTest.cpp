@@ -122,9 +122,12 @@ TEST(Monitors, EachGetsAWindowOfItsOwnInItsDevicePixels) {
     Pump(400);
     EXPECT_TRUE(at.x == windows[2]->m_x && at.y == windows[2]->m_y);
     windows[0]->m_bPasswordActive = FALSE;
-    windows[0]->DestroyWindow();
+    std::vector<HWND> handles;
     for (CSaverWnd *w : windows)
-        EXPECT_FALSE(IsWindow(w->m_hWnd)) << "the others go with the primary window";
+        handles.push_back(w->m_hWnd);
+    windows[0]->DestroyWindow();
+    for (HWND hwnd : handles)
+        EXPECT_FALSE(IsWindow(hwnd)) << "the others go with the primary window";
 }
 
 TEST(Monitors, InputOnAnyOfThemClosesAll) {
@@ -192,14 +195,14 @@ TEST(Monitors, OneAddedOrRemovedWhileRunningStartsOrEndsItsWindow) {
     ASSERT_EQ(all.size(), 3);
     const std::vector<CSaverWnd *> windows = OpenSaver();
     CSaverWnd *primary = windows[0];
-    const HWND small = windows[2]->m_hWnd;
+    const HWND dense = windows[1]->m_hWnd, small = windows[2]->m_hWnd;
     VxEndStartUp(); // as the saver's start does: the desktop's picture is gone
     Pump(50);
 
     desktop.m_monitors = {all[0], all[2]};
     primary->SendMessage(WM_DISPLAYCHANGE, 32, 0);
     ASSERT_EQ(primary->m_others.size(), 1u);
-    EXPECT_FALSE(IsWindow(windows[1]->m_hWnd));
+    EXPECT_FALSE(IsWindow(dense));
     EXPECT_EQ(primary->m_others[0]->m_hWnd, small) << "the window of a monitor still there stays";
 
     // The toolkit's news of a monitor reaches the primary window as a
