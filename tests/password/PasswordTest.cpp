@@ -258,12 +258,7 @@ TEST_F(PasswordTest, VerificationDialogOutcomes) {
         std::string seen; // with a password stored; otherwise a message that the saver closes
         std::string stored = "open sesame";
     };
-    auto times = [](int n, const char *text) {
-        std::string s;
-        while (n-- > 0)
-            s += text;
-        return s;
-    };
+    auto times = [](int n, const char *text) { return QString(text).repeated(n).toStdString(); };
     auto typed = [&](std::string text) {
         return std::vector<ModalScript::Step>{EnterPassword(std::move(text)), ConfirmMessage()};
     };

@@ -41,12 +41,9 @@ bool Run(const QString &program, const QStringList &args, int timeoutMs = 10000)
     QProcess p;
     p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     p.start(program, args);
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished(1000);
-        return false;
-    }
-    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    const bool finished = p.waitForFinished(timeoutMs);
+    p.kill(); // a helper past its time
+    return finished && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
 // The private server and the monitor capture; both end with the object.
@@ -54,13 +51,13 @@ class PrivatePulse {
   public:
     QString error; // empty when the server runs and the capture is recording
 
-    PrivatePulse() { error = Start(); }
-
+    PrivatePulse() {
+        m_clock.start();
+        error = Start();
+    }
     ~PrivatePulse() {
-        if (m_capture.state() != QProcess::NotRunning) {
-            m_capture.kill();
-            m_capture.waitForFinished(2000);
-        }
+        m_capture.kill();
+        m_capture.waitForFinished(2000);
         if (m_started)
             Run("pulseaudio", {"--kill"}, 5000);
     }
@@ -103,19 +100,16 @@ class PrivatePulse {
             n += Level(i) >= low && Level(i) < high;
         return size_t(SampleMs(n));
     }
-    // The test-clock time of the first (or last) capture sample from
+    // The test-clock times of the first and the last capture sample from
     // `fromMs` on whose level lies in [low, high); -1 when there is none.
-    qint64 FirstHeard(qint64 fromMs, int low = kHeard, int high = 1 << 16) const {
+    std::pair<qint64, qint64> Heard(qint64 fromMs, int low = kHeard, int high = 1 << 16) const {
+        std::pair<qint64, qint64> span(-1, -1);
         for (size_t i = Index(fromMs); i < m_samples.size(); ++i)
-            if (Level(i) >= low && Level(i) < high)
-                return qint64(m_startMs + SampleMs(i));
-        return -1;
-    }
-    qint64 LastHeard(qint64 fromMs, int low = kHeard, int high = 1 << 16) const {
-        for (size_t i = m_samples.size(); i-- > Index(fromMs);)
-            if (Level(i) >= low && Level(i) < high)
-                return qint64(m_startMs + SampleMs(i));
-        return -1;
+            if (Level(i) >= low && Level(i) < high) {
+                span.second = qint64(m_startMs + SampleMs(i));
+                span.first = span.first < 0 ? span.second : span.first;
+            }
+        return span;
     }
 
   private:
@@ -161,11 +155,7 @@ class PrivatePulse {
         return peak;
     }
 
-    QElapsedTimer m_clock = [] {
-        QElapsedTimer t;
-        t.start();
-        return t;
-    }();
+    QElapsedTimer m_clock;
     double m_startMs = 0;
     QTemporaryDir m_runtime;
     bool m_started = false;
@@ -222,7 +212,7 @@ TEST(PulsePlayback, SoundsStartAndEndPromptlyAtTheServer) {
     qint64 at = play(shortWave);
     EXPECT_TRUE(pulse.RecordUntil(10000, idle)) << "a 0.5 s sound never ended";
     pulse.RecordUntil(500);
-    qint64 heard = pulse.FirstHeard(at - 50);
+    qint64 heard = pulse.Heard(at - 50).first;
     EXPECT_GE(heard, at - 50) << "the sound did not reach the server";
     EXPECT_LE(heard - at, kPromptMs) << "the sound started late";
     EXPECT_NEAR(double(pulse.HeardMs(at, pulse.Now())), 500, 100) << "not played once and whole";
@@ -235,7 +225,7 @@ TEST(PulsePlayback, SoundsStartAndEndPromptlyAtTheServer) {
     EXPECT_FALSE(output->IsPlaying());
     pulse.RecordUntil(1000);
     EXPECT_GE(pulse.HeardMs(at, stop), size_t(1000 - kPromptMs)) << "the long sound started late";
-    EXPECT_LE(pulse.LastHeard(stop) - stop, kPromptMs) << "the sound went on after the stop";
+    EXPECT_LE(pulse.Heard(stop).second - stop, kPromptMs) << "the sound went on after the stop";
 
     // 3. A new sound cuts off the one playing, as an explosion cuts its
     //    missile run's fly-by after half a second: the long loud wave is heard
@@ -248,10 +238,10 @@ TEST(PulsePlayback, SoundsStartAndEndPromptlyAtTheServer) {
     pulse.RecordUntil(500);
     EXPECT_GE(pulse.HeardMs(at, cut + kPromptMs, kLoud), size_t(500 - 150))
         << "the replaced sound was heard for too little of its time";
-    heard = pulse.FirstHeard(cut - 50, kHeard, kLoud);
+    heard = pulse.Heard(cut - 50, kHeard, kLoud).first;
     EXPECT_GE(heard, cut - 50) << "the replacing sound never reached the server";
     EXPECT_LE(heard - cut, kPromptMs) << "the replacing sound started late";
-    EXPECT_LE(pulse.LastHeard(cut, kLoud) - cut, kPromptMs) << "the replaced sound went on";
+    EXPECT_LE(pulse.Heard(cut, kLoud).second - cut, kPromptMs) << "the replaced sound went on";
     EXPECT_NEAR(double(pulse.HeardMs(cut, pulse.Now(), kHeard, kLoud)), 500, 100)
         << "the replacing sound was not played once and whole";
 

@@ -88,15 +88,12 @@ class Recorder : public ISoundOutput {
     BOOL Play(const WaveSound &sound) override {
         const auto it = idBySamples.find(sound.samples);
         Note("play " + (it == idBySamples.end() ? "?" : std::to_string(it->second)));
-        last = sound;
-        return result;
+        return TRUE;
     }
     void Stop() override { Note("stop"); }
 
     std::string calls; // comma-separated
     std::map<const BYTE *, int> idBySamples;
-    WaveSound last;
-    BOOL result = TRUE;
 
   private:
     void Note(const std::string &call) { calls += (calls.empty() ? "" : ", ") + call; }

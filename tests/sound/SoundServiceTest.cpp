@@ -49,22 +49,6 @@ TEST(PlaySound, RequestsReachTheOutputOnlyWhenPlayable) {
     }
 }
 
-TEST(PlaySound, PassesTheParsedSoundAndTheOutputsAnswer) {
-    Recorder rec;
-    TestWaveModule module(&rec);
-    EXPECT_TRUE(sndPlaySoundA(At(module.Image(0)), SND_ASYNC | SND_MEMORY));
-    EXPECT_EQ(rec.last.format.sampleRate, 11025u);
-    EXPECT_EQ(rec.last.FrameCount(), 200u);
-    rec.result = FALSE; // e.g. no audio device
-    EXPECT_FALSE(PlaySoundA(At(module.Image(0)), nullptr, kMemoryAsync));
-    EXPECT_TRUE(sndPlaySoundA(nullptr, 0));
-    EXPECT_EQ(rec.calls, "play 170, play 170, stop");
-
-    VxSetSoundOutput(nullptr); // no output: nothing plays, stopping is harmless
-    EXPECT_FALSE(PlaySoundA(At(module.Image(1)), nullptr, kMemoryAsync));
-    EXPECT_TRUE(sndPlaySoundA(nullptr, 0));
-}
-
 // Each row runs a script on a fresh player: a number plays that wave id,
 // "stop" stops.
 TEST(WavePlayer, HeldResourceRule) {

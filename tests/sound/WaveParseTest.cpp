@@ -13,8 +13,6 @@ TEST(WaveParse, AcceptsEveryPcmShapeAndLayout) {
     const Bytes s100 = Square8(100), s7 = Square8(7), fmt = Chunk("fmt ", FmtBody({}));
     Bytes trailing = SimpleWave({}, s100);
     trailing.insert(trailing.end(), {'j', 'u', 'n', 'k', 0xFF, 0xFF, 0xFF, 0xFF});
-    const std::string lowest = std::to_string(kMinWaveRate) + "/8/1 100@44";
-    const std::string highest = std::to_string(kMaxWaveRate) + "/8/1 100@44";
     const struct {
         const char *label;
         Bytes image;
@@ -36,8 +34,10 @@ TEST(WaveParse, AcceptsEveryPcmShapeAndLayout) {
          Riff({fmt, Chunk("data", s100), Chunk("fmt ", FmtBody({1, 2, 44100, 16})),
                Chunk("data", s7)}),
          "22050/8/1 100@44"},
-        {"lowest rate", SimpleWave({1, 1, kMinWaveRate, 8}, s100), lowest},
-        {"highest rate", SimpleWave({1, 1, kMaxWaveRate, 8}, s100), highest},
+        {"lowest rate", SimpleWave({1, 1, kMinWaveRate, 8}, s100),
+         std::to_string(kMinWaveRate) + "/8/1 100@44"},
+        {"highest rate", SimpleWave({1, 1, kMaxWaveRate, 8}, s100),
+         std::to_string(kMaxWaveRate) + "/8/1 100@44"},
     };
     for (const auto &r : rows) {
         WaveSound w;
