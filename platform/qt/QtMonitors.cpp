@@ -57,11 +57,14 @@ QList<QRect> XineramaHeads() {
     const uint32_t count = *reinterpret_cast<const uint32_t *>(reply + 8);
     const uint32_t words = *reinterpret_cast<const uint32_t *>(reply + 4);
     QList<QRect> heads;
-    if (count <= words * 4 / sizeof(Head)) {
+    if (count <= uint64_t(words) * 4 / sizeof(Head)) {
         const auto *head = reinterpret_cast<const Head *>(reply + 32);
-        for (uint32_t i = 0; i < count; ++i)
-            if (head[i].width > 0 && head[i].height > 0)
-                heads.append(QRect(head[i].x, head[i].y, head[i].width, head[i].height));
+        for (uint32_t i = 0; i < count; ++i) {
+            // Mirrored outputs are one monitor.
+            const QRect rect(head[i].x, head[i].y, head[i].width, head[i].height);
+            if (!rect.isEmpty() && !heads.contains(rect))
+                heads.append(rect);
+        }
     }
     std::free(reply);
     return heads;
