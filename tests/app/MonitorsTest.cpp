@@ -219,3 +219,17 @@ TEST(Monitors, OneAddedOrRemovedWhileRunningStartsOrEndsItsWindow) {
     EXPECT_TRUE(boxes.boxes.empty());
     primary->DestroyWindow();
 }
+
+TEST(Monitors, TheSceneScaleIsTwoFromOneAndAHalfDevicePixelsPerPixel) {
+    const struct {
+        LONG width, pixels;
+        int scale;
+    } rows[] = {{1280, 1280, 1}, {1280, 1600, 1}, {1280, 1919, 1}, {1280, 1920, 2},
+                {1280, 2560, 2}, {1280, 3840, 2}, {0, 1920, 1}};
+    for (const auto &row : rows) {
+        VxMonitorInfo monitor;
+        SetRect(&monitor.rcMonitor, 100, 0, 100 + row.width, 800);
+        monitor.szPixels = SIZE{row.pixels, 1600};
+        EXPECT_EQ(CSaverWnd::SceneScaleFor(monitor), row.scale) << row.width << " " << row.pixels;
+    }
+}
