@@ -105,12 +105,7 @@ class PaletteBitmap : public ::testing::Test {
         AfxSetResourceHandle(TestModule());
         VxResetSystemPalette();
     }
-    void TearDown() override {
-        AfxSetResourceHandle(previousModule_);
-        for (VxFailPoint p :
-             {VxFailPoint::GlobalAlloc, VxFailPoint::CreatePalette, VxFailPoint::CreateBitmap})
-            VxFailAfter(p, -1);
-    }
+    void TearDown() override { AfxSetResourceHandle(previousModule_); }
 
   private:
     HINSTANCE previousModule_ = nullptr;

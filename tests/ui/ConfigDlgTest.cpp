@@ -326,7 +326,7 @@ QString HoverTip(QWidget *control, bool move = true) {
     return QToolTip::isVisible() ? QToolTip::text() : QString();
 }
 
-TEST_F(ConfigDlgTest, EachToolShowsItsOwnTextAndOtherControlsShowNone) {
+TEST_F(ConfigDlgTest, EachToolShowsItsOwnTextAsThePointerIsRelayedAndAClickHidesIt) {
     const int tools[] = {IDC_SPEED_SLIDER,  IDC_MISSILE_SLIDER, IDC_ABOUT, IDC_SOUND_OFF,
                          IDC_SOUND_PARTIAL, IDC_SOUND_FULL,     IDC_CLEAR, IDC_BLACK,
                          IDC_WALLPAPER,     IDCANCEL,           IDOK};
@@ -354,12 +354,7 @@ TEST_F(ConfigDlgTest, EachToolShowsItsOwnTextAndOtherControlsShowNone) {
             EXPECT_EQ(dlg.m_toolTip.GetToolText(wnd), nullptr);
         }
         EXPECT_GE(withoutTool, 11) << "labels, frames, group boxes and pictures";
-        Click(dlg, IDCANCEL);
-    });
-}
 
-TEST_F(ConfigDlgTest, TooltipsFollowThePointerAsRelayedAndAClickHidesThem) {
-    ConfigurationRun([](CConfigDlg &dlg) {
         QWidget *about = Widget(dlg, IDC_ABOUT);
         // The pointer was last reported over "OK": "About..." asks for its
         // tip without the pointer having reached it, and gets none.
@@ -374,7 +369,8 @@ TEST_F(ConfigDlgTest, TooltipsFollowThePointerAsRelayedAndAClickHidesThem) {
         EXPECT_TRUE(WaitFor([] { return !QToolTip::isVisible(); }));
         QTest::mouseRelease(top->windowHandle(), Qt::MiddleButton, Qt::NoModifier, at);
 
-        // "Black" is disabled while "Clear" is unchecked: no tip for it.
+        // "Black" is disabled once "Clear" is unchecked: no tip for it.
+        Click(dlg, IDC_CLEAR);
         EXPECT_EQ(HoverTip(Widget(dlg, IDC_BLACK)), QString());
         Click(dlg, IDCANCEL);
     });
