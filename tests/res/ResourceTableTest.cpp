@@ -71,17 +71,11 @@ TEST(ResourceTable, HoldsEveryResourceTheSaverNamesOnceAndNothingElse) {
     EXPECT_TRUE(FindBlob("wave", IDW_FLYBY_1));
 }
 
-const DialogTemplate *Dialog(int id) {
-    const Blob b = FindBlob(RT_DIALOG, id);
-    if (!b || b.size != sizeof(DialogTemplate))
-        return nullptr;
-    return reinterpret_cast<const DialogTemplate *>(b.data);
-}
-
 TEST(DialogTemplates, ControlsAreWellFormed) {
     for (int id : {IDD_ABOUTBOX, IDD_CONFIG, IDD_SPLASH}) {
-        const DialogTemplate *d = Dialog(id);
-        ASSERT_NE(d, nullptr) << "dialog " << id;
+        const Blob b = FindBlob(RT_DIALOG, id);
+        ASSERT_TRUE(b && b.size == sizeof(DialogTemplate)) << "dialog " << id;
+        const auto *d = reinterpret_cast<const DialogTemplate *>(b.data);
         std::set<int> ids;
         int defaults = 0;
         for (size_t i = 0; i < d->count; ++i) {
