@@ -69,9 +69,6 @@ TEST(Generator, ReproducesTheCommittedAssetsWithKeyColourOnlyWhereTransparent) {
     const std::set<std::string> committed = AssetFiles(committedDir);
     const std::set<std::string> generated = AssetFiles(generatedDir);
     EXPECT_EQ(committed, generated);
-    EXPECT_EQ(generated.size(), 40u + 38u + 8u + 6u + 6u + 4u)
-        << "bitmaps, the double-size sprites, icons and cursor, 64-pixel icons, the application "
-           "icon's sizes, sounds";
     for (const std::string &f : generated)
         EXPECT_TRUE(fs::path(f).extension() == ".png"
                         ? SamePicture(committedDir / f, generatedDir / f)
