@@ -262,29 +262,18 @@ TEST_F(PasswordTest, VerificationDialogOutcomes) {
     auto typed = [&](std::string text) {
         return std::vector<ModalScript::Step>{EnterPassword(std::move(text)), ConfirmMessage()};
     };
+    auto accepts = [&](const char *label, std::string text, std::string stored) {
+        return Row{label, Row::Stored, {EnterPassword(std::move(text))}, TRUE, dialog, stored};
+    };
     // Input beyond what the hashing library accepts (511 bytes) is either cut
     // by the field (256 characters, 511 bytes of UTF-8) or checked as wrong:
     // it never counts as a failure to check, which would let the saver close.
     const Row rows[] = {
         {"128 characters of 4 bytes", Row::Stored, typed(times(128, "\U0001F600")), FALSE, wrong},
-        {"typing stops at 256 characters",
-         Row::Stored,
-         {EnterPassword(std::string(300, 'a'))},
-         TRUE,
-         dialog,
-         std::string(256, 'a')},
-        {"typing stops at 511 bytes",
-         Row::Stored,
-         {EnterPassword(times(171, "\u20ac"))},
-         TRUE,
-         dialog,
-         times(170, "\u20ac")},
-        {"right password", Row::Stored, {EnterPassword("open sesame")}, TRUE, dialog},
-        {"wrong password",
-         Row::Stored,
-         {EnterPassword("open sesam"), ConfirmMessage()},
-         FALSE,
-         wrong},
+        accepts("typing stops at 256 characters", std::string(300, 'a'), std::string(256, 'a')),
+        accepts("typing stops at 511 bytes", times(171, "\u20ac"), times(170, "\u20ac")),
+        accepts("right password", "open sesame", "open sesame"),
+        {"wrong password", Row::Stored, typed("open sesam"), FALSE, wrong},
         {"cancelled", Row::Stored, {PressEscape()}, FALSE, dialog},
         {"no password set", Row::NotSet, {ConfirmMessage()}, TRUE, ""},
         {"corrupt password file", Row::Corrupt, {ConfirmMessage()}, TRUE, ""},
