@@ -184,31 +184,29 @@ TEST(PasswordStore, BrokenFilesAreReportedNotTrusted) {
     const auto file = [] { return PasswordFilePath(); };
     const struct {
         const char *label;
-        std::function<void()> change;
         bool trusted;
+        std::function<void()> change;
     } places[] = {
-        {"readable by all", [&] { ::chmod(folder().c_str(), 0755), ::chmod(file().c_str(), 0644); },
-         true},
-        {"folder writable by the group", [&] { ::chmod(folder().c_str(), 0770); }, false},
-        {"file writable by others", [&] { ::chmod(file().c_str(), 0602); }, false},
-        {"file of another user",
-         [&] { ASSERT_TRUE(!root || ::chown(file().c_str(), 65534, 65534) == 0); }, !root},
-        {"folder of another user",
-         [&] { ASSERT_TRUE(!root || ::chown(folder().c_str(), 65534, 65534) == 0); }, !root},
-        {"file is a link",
+        {"readable by all", true,
+         [&] { ::chmod(folder().c_str(), 0755), ::chmod(file().c_str(), 0644); }},
+        {"folder writable by the group", false, [&] { ::chmod(folder().c_str(), 0770); }},
+        {"file writable by others", false, [&] { ::chmod(file().c_str(), 0602); }},
+        {"file of another user", !root,
+         [&] { ASSERT_TRUE(!root || ::chown(file().c_str(), 65534, 65534) == 0); }},
+        {"folder of another user", !root,
+         [&] { ASSERT_TRUE(!root || ::chown(folder().c_str(), 65534, 65534) == 0); }},
+        {"file is a link", false,
          [&] {
              ASSERT_EQ(::rename(file().c_str(), (file() + "2").c_str()), 0);
              ASSERT_EQ(::symlink("screensaver-password2", file().c_str()), 0);
-         },
-         false},
-        {"folder instead of the file", [&] { ::unlink(file().c_str()), MakeFolder(file()); },
-         false},
-        {"pipe instead of the file",
+         }},
+        {"folder instead of the file", false,
+         [&] { ::unlink(file().c_str()), MakeFolder(file()); }},
+        {"pipe instead of the file", false,
          [&] {
              ::unlink(file().c_str());
              ASSERT_EQ(::mkfifo(file().c_str(), 0600), 0);
-         },
-         false},
+         }},
     };
     for (const auto &row : places) {
         ScopedConfigHome home;
@@ -228,31 +226,28 @@ TEST(PasswordStore, SavingTakesOnlyAFolderOfTheUsersOwn) {
     const bool root = ::geteuid() == 0;
     const struct {
         const char *label;
-        std::function<void(const std::string &folder, const std::string &elsewhere)> make;
         bool saved;
+        std::function<void(const std::string &folder, const std::string &elsewhere)> make;
     } rows[] = {
-        {"folder open to all", [](auto &f, auto &) { MakeFolder(f), ::chmod(f.c_str(), 0777); },
-         true},
-        {"temporary file of an interrupted save",
-         [](auto &f, auto &) { WriteFile(f + "/.screensaver-password.Ab12Cd", "$y$half"); }, true},
-        {"link to a private folder of the user's",
+        {"folder open to all", true,
+         [](auto &f, auto &) { MakeFolder(f), ::chmod(f.c_str(), 0777); }},
+        {"temporary file of an interrupted save", true,
+         [](auto &f, auto &) { WriteFile(f + "/.screensaver-password.Ab12Cd", "$y$half"); }},
+        {"link to a private folder of the user's", true,
          [](auto &f, auto &e) {
              ::chmod(e.c_str(), 0700);
              ASSERT_EQ(::symlink(e.c_str(), f.c_str()), 0);
-         },
-         true},
-        {"link to a folder open to all",
+         }},
+        {"link to a folder open to all", false,
          [](auto &f, auto &e) {
              ::chmod(e.c_str(), 01777);
              ASSERT_EQ(::symlink(e.c_str(), f.c_str()), 0);
-         },
-         false},
-        {"folder of another user",
+         }},
+        {"folder of another user", !root,
          [root](auto &f, auto &) {
              MakeFolder(f);
              ASSERT_TRUE(!root || ::chown(f.c_str(), 65534, 65534) == 0);
-         },
-         !root},
+         }},
     };
     for (const auto &row : rows) {
         ScopedConfigHome elsewhere, home; // the second one is XDG_CONFIG_HOME
