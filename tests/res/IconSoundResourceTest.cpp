@@ -9,12 +9,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 #include <string>
 
 namespace {
 
 TEST(Icons, EachIsItsOwn32x32SixteenColourImageWithBlackUnderTheMask) {
-    std::vector<std::vector<uint8_t>> seen;
+    std::set<std::vector<uint8_t>> seen;
     for (int id : {IDI_APP, IDI_SCREEN_KEEP, IDI_SCREEN_BLACK, IDI_SCREEN_WALLPAPER, IDI_SOUND_OFF,
                    IDI_SOUND_PARTIAL, IDI_SOUND_FULL}) {
         const Blob b = FindBlob(RT_GROUP_ICON, id);
@@ -37,10 +38,7 @@ TEST(Icons, EachIsItsOwn32x32SixteenColourImageWithBlackUnderTheMask) {
                 }
         EXPECT_GT(transparent, 0) << "icon " << id << " has no transparent corner";
         EXPECT_LT(transparent, 32 * 32 * 85 / 100) << "icon " << id << " is mostly empty";
-        const std::vector<uint8_t> bytes(b.data, b.data + b.size);
-        EXPECT_EQ(std::count(seen.begin(), seen.end(), bytes), 0)
-            << "icon " << id << " repeats another";
-        seen.push_back(bytes);
+        EXPECT_TRUE(seen.emplace(b.data, b.data + b.size).second) << "icon " << id << " repeats";
     }
 }
 
