@@ -112,7 +112,10 @@ void VxSurfaceWidget::resizeEvent(QResizeEvent *) {
         return;
     if (m_impl->cls && (m_impl->cls->style & (CS_HREDRAW | CS_VREDRAW)))
         wnd->InvalidateRect(nullptr, TRUE);
-    const QSize client = m_impl->drawingSize.isValid() ? m_impl->drawingSize : size();
+    // A window drawn in device pixels reports its size in them; a miniature
+    // (a surface shown scaled down in a host's pane) reports the size it is
+    // shown at, so that its owner sees when the host resizes it.
+    const QSize client = VxDrawsInDevicePixels(m_impl) ? m_impl->drawingSize : size();
     VxDispatch(wnd, WM_SIZE, 0, MAKELPARAM(WORD(client.width()), WORD(client.height())));
 }
 
