@@ -69,10 +69,6 @@ std::vector<CSaverWnd *> OpenSaver() {
     return windows;
 }
 
-QWidget *WidgetOf(CWnd *wnd) {
-    return wnd->m_impl->widget();
-}
-
 } // namespace
 
 TEST(Monitors, EachGetsAWindowOfItsOwnInItsDevicePixels) {
@@ -141,9 +137,7 @@ TEST(Monitors, InputOnAnyOfThemClosesAll) {
         bool closes;
     } rows[] = {
         {"click on the dense monitor",
-         [](auto &w) {
-             QTest::mouseClick(WidgetOf(w[1]), Qt::LeftButton, {}, {30, 40});
-         },
+         [](auto &w) { QTest::mouseClick(WidgetOf(w[1]), Qt::LeftButton, {}, QPoint(30, 40)); },
          true},
         {"key on the small monitor", [](auto &w) { QTest::keyPress(WidgetOf(w[2]), Qt::Key_A); },
          true},
@@ -161,10 +155,7 @@ TEST(Monitors, InputOnAnyOfThemClosesAll) {
         {"the activation passing to another monitor's window",
          [](auto &w) { w[0]->SendMessage(WM_ACTIVATE, WA_INACTIVE, LPARAM(w[1]->m_hWnd)); }, false},
         {"first move on the small monitor",
-         [](auto &w) {
-             QTest::mouseMove(WidgetOf(w[2]), {5, 5});
-         },
-         false},
+         [](auto &w) { QTest::mouseMove(WidgetOf(w[2]), QPoint(5, 5)); }, false},
     };
     for (const auto &row : rows) {
         const std::vector<CSaverWnd *> windows = OpenSaver();
@@ -179,10 +170,7 @@ TEST(Monitors, InputOnAnyOfThemClosesAll) {
         for (HWND hwnd : handles)
             EXPECT_EQ(!IsWindow(hwnd), row.closes) << row.label;
         EXPECT_EQ(VxQuitRequested(), row.closes) << row.label;
-        if (IsWindow(handles[0]))
-            windows[0]->DestroyWindow();
-        Pump(10);
-        VxClearQuitRequest();
+        Dispose(handles[0]);
     }
 }
 

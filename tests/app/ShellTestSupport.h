@@ -31,9 +31,9 @@ inline QApplication &App(const char *screens = nullptr) {
     static QApplication *app = [screens] {
         static QTemporaryDir dir;
         const std::string screen = dir.filePath(QStringLiteral("screen.json")).toStdString();
-        const std::string one = "[{\"name\":\"s0\",\"x\":0,\"y\":0,\"width\":" +
-                                std::to_string(kScreenWidth) + ",\"height\":" +
-                                std::to_string(kScreenHeight) + ",\"logicalDpi\":96}]";
+        const std::string one =
+            "[{\"name\":\"s0\",\"x\":0,\"y\":0,\"width\":" + std::to_string(kScreenWidth) +
+            ",\"height\":" + std::to_string(kScreenHeight) + ",\"logicalDpi\":96}]";
         WriteFile(screen, "{\"screens\":" + (screens ? std::string(screens) : one) + "}");
         qputenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screen).c_str());
         static int argc = 1;
@@ -59,6 +59,18 @@ inline bool WaitFor(const std::function<bool()> &done, int ms = 2000) {
 
 inline void Pump(int ms) {
     WaitFor([] { return false; }, ms);
+}
+
+inline QWidget *WidgetOf(CWnd *wnd) {
+    return wnd && wnd->m_impl ? wnd->m_impl->widget() : nullptr;
+}
+
+// Ends a window that a test left open, and the quit request it makes.
+inline void Dispose(HWND hwnd) {
+    if (CWnd *wnd = CWnd::FromHandle(hwnd); wnd && IsWindow(hwnd))
+        wnd->DestroyWindow();
+    Pump(10);
+    VxClearQuitRequest();
 }
 
 } // namespace shelltest

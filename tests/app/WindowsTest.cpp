@@ -23,10 +23,6 @@ using namespace shelltest;
 
 namespace {
 
-QWidget *WidgetOf(CWnd *wnd) {
-    return wnd && wnd->m_impl ? wnd->m_impl->widget() : nullptr;
-}
-
 // A fresh full-screen saver window, as the saver mode makes it.
 CSaverWnd *NewSaver() {
     CSceneWnd::ResetProcessStateForTesting();
@@ -43,14 +39,6 @@ CSaverWnd *NewSaver() {
         if (QTestPrivate::qtestMouseButtons.testFlag(b))
             QTest::mouseRelease(saver->m_impl->widget(), b, {}, QPoint(1, 1));
     return saver;
-}
-
-// Ends a window that a test left open, and the quit request it makes.
-void Dispose(HWND hwnd) {
-    if (CWnd *wnd = CWnd::FromHandle(hwnd); wnd && IsWindow(hwnd))
-        wnd->DestroyWindow();
-    Pump(10);
-    VxClearQuitRequest();
 }
 
 } // namespace
