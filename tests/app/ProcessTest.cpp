@@ -26,6 +26,8 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Runs `app` through the framework's entry point with switch `sw` in a child
@@ -68,7 +70,6 @@ bool AnyDialog() {
 
 TEST(Process, ModesThatEndAtOnceReturnTheirExitCodes) {
     const int bad = CSaverApp::kExitBadPreviewHandle, none = CSaverApp::kExitNoWindow;
-    const QString offscreen = QStringLiteral("offscreen");
     // No compositor listens at WAYLAND_DISPLAY; the X server is kept only
     // for rows that say so (run again on a virtual X display).
     const struct {
@@ -77,32 +78,31 @@ TEST(Process, ModesThatEndAtOnceReturnTheirExitCodes) {
         QString platform; // QT_QPA_PLATFORM, unset when empty
         bool x11 = false;
     } rows[] = {
-        {{QStringLiteral("/c:1234")}, 0, offscreen},
-        {{QStringLiteral("/p"), QStringLiteral("1234")}, bad, offscreen},
-        {{QStringLiteral("--root")}, bad, offscreen}, // no X11 display to draw on
+        {{u"/c:1234"_s}, 0, u"offscreen"_s},
+        {{u"/p"_s, u"1234"_s}, bad, u"offscreen"_s},
+        {{u"--root"_s}, bad, u"offscreen"_s}, // no X11 display to draw on
         // Neither display: one line and code 3, whatever was asked for.
-        {{QStringLiteral("-s")}, none, {}},
-        {{QStringLiteral("-s")}, none, QStringLiteral("wayland")},
-        {{QStringLiteral("--root")}, none, QStringLiteral("xcb")},
+        {{u"-s"_s}, none, {}},
+        {{u"-s"_s}, none, u"wayland"_s},
+        {{u"--root"_s}, none, u"xcb"_s},
         // A Wayland platform asked for without a compositor runs on X11.
-        {{QStringLiteral("/p"), QStringLiteral("1234")}, bad, QStringLiteral("wayland"), true},
+        {{u"/p"_s, u"1234"_s}, bad, u"wayland"_s, true},
     };
     for (const auto &row : rows) {
-        const std::string label =
-            (row.platform + QLatin1Char(' ') + row.args.join(QLatin1Char(' '))).toStdString();
+        const std::string label = (row.platform + u' ' + row.args.join(u' ')).toStdString();
         QTemporaryDir config;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        if (row.x11 && !env.contains(QStringLiteral("DISPLAY")))
+        if (row.x11 && !env.contains(u"DISPLAY"_s))
             continue;
         if (!row.x11)
-            env.remove(QStringLiteral("DISPLAY"));
-        env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("no-compositor-here"));
-        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+            env.remove(u"DISPLAY"_s);
+        env.insert(u"WAYLAND_DISPLAY"_s, u"no-compositor-here"_s);
+        env.remove(u"QT_QPA_PLATFORM"_s);
         if (!row.platform.isEmpty())
-            env.insert(QStringLiteral("QT_QPA_PLATFORM"), row.platform);
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-        env.remove(QStringLiteral("VANTORIX_DISPLAY_DEPTH"));
-        env.remove(QStringLiteral("XSCREENSAVER_WINDOW"));
+            env.insert(u"QT_QPA_PLATFORM"_s, row.platform);
+        env.insert(u"XDG_CONFIG_HOME"_s, config.path());
+        env.remove(u"VANTORIX_DISPLAY_DEPTH"_s);
+        env.remove(u"XSCREENSAVER_WINDOW"_s);
         QProcess process;
         process.setProcessEnvironment(env);
         process.start(QStringLiteral(VX_VANTORIX), row.args);
@@ -218,12 +218,12 @@ TEST(Process, AChangeMessageIsTransientForTheOwnerOfAnotherProgram) {
     };
     QTemporaryDir config, noModules;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-    env.insert(QStringLiteral("VANTORIX_MODULE_DIR"), noModules.path());
+    env.insert(u"QT_QPA_PLATFORM"_s, u"xcb"_s);
+    env.insert(u"XDG_CONFIG_HOME"_s, config.path());
+    env.insert(u"VANTORIX_MODULE_DIR"_s, noModules.path());
     QProcess process;
     process.setProcessEnvironment(env);
-    process.start(QStringLiteral(VX_VANTORIX), {QStringLiteral("/a"), QString::number(owner)});
+    process.start(QStringLiteral(VX_VANTORIX), {u"/a"_s, QString::number(owner)});
     QElapsedTimer clock;
     clock.start();
     bool transient = false;
@@ -242,37 +242,36 @@ TEST(Process, AChangeMessageIsTransientForTheOwnerOfAnotherProgram) {
 // saver window each ask to be full screen; the card keeps its own size, so
 // the compositor centres it, and the saver's window covers the output.
 TEST(Process, OnWaylandTheTitleCardAndTheSaverAskForFullScreen) {
-    const QString weston = QStandardPaths::findExecutable(QStringLiteral("weston"));
+    const QString weston = QStandardPaths::findExecutable(u"weston"_s);
     if (weston.isEmpty())
         GTEST_SKIP() << "weston is not installed";
     QTemporaryDir runtime, config;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    env.insert(u"XDG_RUNTIME_DIR"_s, runtime.path());
     QProcess compositor, saver;
     compositor.setProcessEnvironment(env);
-    compositor.start(weston, QStringLiteral("--backend=headless-backend.so --socket=vx-test "
-                                            "--width=1024 --height=768 --idle-time=0")
-                                 .split(QLatin1Char(' ')));
+    compositor.start(weston, u"--backend=headless-backend.so --socket=vx-test --width=1024 "
+                             u"--height=768 --idle-time=0"_s.split(u' '));
     QElapsedTimer clock;
     clock.start();
-    while (!QFile::exists(runtime.filePath(QStringLiteral("vx-test"))) && clock.elapsed() < 10000)
+    while (!QFile::exists(runtime.filePath(u"vx-test"_s)) && clock.elapsed() < 10000)
         QTest::qWait(50);
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("vx-test"));
-    env.insert(QStringLiteral("WAYLAND_DEBUG"), QStringLiteral("1"));
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    env.remove(u"DISPLAY"_s);
+    env.remove(u"QT_QPA_PLATFORM"_s);
+    env.insert(u"WAYLAND_DISPLAY"_s, u"vx-test"_s);
+    env.insert(u"WAYLAND_DEBUG"_s, u"1"_s);
+    env.insert(u"XDG_CONFIG_HOME"_s, config.path());
     saver.setProcessEnvironment(env);
-    saver.start(QStringLiteral(VX_VANTORIX), {QStringLiteral("-s")});
+    saver.start(QStringLiteral(VX_VANTORIX), {u"-s"_s});
     // The protocol log; after the first part, one per top-level window: the
     // card, then the saver.
     QString log;
     QStringList parts;
     while (clock.elapsed() < 20000 && saver.state() != QProcess::NotRunning &&
-           (parts.size() < 3 || !parts[2].contains(QStringLiteral("set_window_geometry")))) {
+           (parts.size() < 3 || !parts[2].contains(u"set_window_geometry"_s))) {
         saver.waitForReadyRead(100);
         log += QString::fromLatin1(saver.readAllStandardError());
-        parts = log.split(QStringLiteral("get_toplevel("));
+        parts = log.split(u"get_toplevel("_s);
     }
     saver.kill();
     saver.waitForFinished(5000);
@@ -280,11 +279,9 @@ TEST(Process, OnWaylandTheTitleCardAndTheSaverAskForFullScreen) {
     compositor.waitForFinished(5000);
     ASSERT_EQ(parts.size(), 3) << "the title card and the saver's window";
     for (const QString &part : {parts[1], parts[2]})
-        EXPECT_TRUE(part.contains(QStringLiteral("set_fullscreen(wl_output@")))
-            << part.left(200).toStdString();
-    const QString screen = QStringLiteral("set_window_geometry(0, 0, 1024, 768)");
-    EXPECT_TRUE(parts[1].contains(QStringLiteral("set_window_geometry(")) &&
-                !parts[1].contains(screen))
+        EXPECT_TRUE(part.contains(u"set_fullscreen(wl_output@"_s)) << part.left(200).toStdString();
+    const QString screen = u"set_window_geometry(0, 0, 1024, 768)"_s;
+    EXPECT_TRUE(parts[1].contains(u"set_window_geometry("_s) && !parts[1].contains(screen))
         << "the title card is stretched over the screen";
     EXPECT_TRUE(parts[2].contains(screen)) << "the saver's window does not cover the screen";
 }
