@@ -6,16 +6,17 @@
 #include <gtest/gtest.h>
 
 using namespace scenetest;
+using namespace std::placeholders;
 
 namespace {
 
-// The mask pixels that disagree with "white exactly where the image has the key".
-int MaskErrors(const CPaletteBitmap *mask, SIZE size, const std::function<bool(int, int)> &isKey) {
+// The mask pixels that disagree with "white exactly where the image is not drawn".
+int MaskErrors(const CPaletteBitmap *mask, SIZE size, const std::function<bool(int, int)> &drawn) {
     int errors = 0;
     for (int y = 0; y < size.cy; ++y)
         for (int x = 0; x < size.cx; ++x)
             errors += (VxPixelColour(static_cast<HBITMAP>(mask->GetSafeHandle()), x, y) ==
-                       RGB(255, 255, 255)) != isKey(x, y);
+                       RGB(255, 255, 255)) == drawn(x, y);
     return errors;
 }
 
@@ -38,22 +39,14 @@ TEST(SpriteCatalogue, KeyColourPaletteAndMasksByDepth) {
             ASSERT_EQ(std::make_pair(j.cxJet, j.cyJet), std::make_pair(js.cx, js.cy)) << r;
             ASSERT_EQ(std::make_pair(j.cxShadow, j.cyShadow), std::make_pair(ss.cx, ss.cy)) << r;
             ASSERT_TRUE(j.pJetMask && j.pShadowMask) << r;
-            EXPECT_EQ(
-                MaskErrors(j.pJetMask, js, [row](int x, int y) { return !InJetBody(row, x, y); }),
-                0)
-                << r << ": jet mask";
+            EXPECT_EQ(MaskErrors(j.pJetMask, js, std::bind(InJetBody, row, _1, _2)), 0) << r;
             // The shadow's key-coloured squares are masked too: only black is drawn.
-            EXPECT_EQ(MaskErrors(j.pShadowMask, ss,
-                                 [row](int x, int y) { return !InShadowDark(row, x, y); }),
-                      0)
-                << r << ": shadow mask";
+            EXPECT_EQ(MaskErrors(j.pShadowMask, ss, std::bind(InShadowDark, row, _1, _2)), 0) << r;
         }
         EXPECT_EQ(s->m_jets[15].pJet, nullptr) << at << ": row 15 stays empty";
         for (int f = 0; f < 8; ++f) {
             ASSERT_NE(s->m_explosion[f].pMask, nullptr) << at << ", frame " << f;
-            EXPECT_EQ(MaskErrors(s->m_explosion[f].pMask, {200, 200},
-                                 [](int x, int y) { return !InExplosionDisc(x, y); }),
-                      0)
+            EXPECT_EQ(MaskErrors(s->m_explosion[f].pMask, {200, 200}, InExplosionDisc), 0)
                 << at << ", explosion frame " << f;
         }
     }

@@ -33,53 +33,48 @@ TEST(PassSpawn, KnownSeedsGiveKnownPasses) {
     // generator's first values (seed 1: 41, 18467, 6334, ...) and the draw
     // order, at 1024 x 768.
     using Pass = std::array<int, 8>;
-    struct Case {
-        const char *label;
-        unsigned seed;
-        int reliability;
+    const struct {
+        struct {
+            const char *label;
+            unsigned seed;
+            int reliability;
+        } run;
         std::vector<Pass> passes;
-    };
-    const Case cases[] = {
-        {"seed 1, no missiles",
-         1,
-         0,
+    } cases[] = {
+        {{"seed 1, no missiles", 1, 0},
          {{1, 0, -275, 75, 56, 0, -1, 3002},
           {4, 0, 483, 768, 0, -63, -1, 3002},
           {0, 0, 1024, 521, -55, 0, -1, 3001},
           {1, 0, -275, 562, 52, 0, -1, 3000},
           {4, 0, 153, 768, 0, -53, -1, 3001},
           {1, 0, -275, 372, 54, 0, -1, 3002}}},
-        {"seed 1, missile frequency 10",
-         1,
-         10,
+        {{"seed 1, missile frequency 10", 1, 10},
          {{1, 0, -275, 326, 41, 0, -1, 3001},
           {4, 1, 539, 768, 0, -41, 728, 3001},
           {4, 1, 520, 768, 0, -47, 639, 3000},
           {1, 0, -275, 153, 43, 0, -1, 3001},
           {4, 1, 276, 768, 0, -55, 942, 3000},
           {4, 1, 535, 768, 0, -45, 1286, 3000}}},
-        {"seed 20, both diagonals",
-         20,
-         3,
+        {{"seed 20, both diagonals", 20, 3},
          {{3, 0, 1024, 584, -57, -30, -1, 3000},
           {2, 0, -222, 687, 57, -58, -1, 3002},
           {3, 0, 1024, 656, -53, -53, -1, 3000},
           {0, 0, 1024, 297, -32, 0, -1, 3002}}},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SceneSetup setup;
-        setup.seed = c.seed;
-        setup.reliability = c.reliability;
+        setup.seed = c.run.seed;
+        setup.reliability = c.run.reliability;
         SceneHarness h(setup);
         CSceneWnd *s = h.scene();
         for (size_t i = 0; i < c.passes.size(); ++i) {
             const size_t heard = h.played.size();
             s->SpawnPass();
-            ASSERT_LE(h.played.size(), heard + 1) << c.label << ": one sound at most per pass";
+            ASSERT_LE(h.played.size(), heard + 1) << c.run.label << ": one sound at most per pass";
             const int sound = h.played.size() > heard ? h.played.back() : 0;
             const Pass got{s->m_nKind, s->m_bArmed, s->m_x,        s->m_y,
                            s->m_dx,    s->m_dy,     s->m_yTrigger, sound};
-            EXPECT_EQ(got, c.passes[i]) << c.label << ", pass " << i + 1;
+            EXPECT_EQ(got, c.passes[i]) << c.run.label << ", pass " << i + 1;
             EndPassLikeTheTick(s);
         }
     }
