@@ -110,10 +110,7 @@ TEST(Settings, TwoExecutableNamesKeepSeparateSettings) {
     ScopedConfigHome config;
     Profile first("/opt/savers/Vantorix.scr");
     Profile second("/home/me/bin/vantorix-copy");
-    SaverSettings a;
-    a.Load(&first.app);
-    a.Speed = 9;
-    a.Save(&first.app);
+    first.app.WriteProfileInt("Config", "Speed", 9);
 
     // Written in this process, read back by another object of the same name.
     Profile third("/opt/savers/Vantorix.scr");
