@@ -20,6 +20,12 @@ BOOL FailOpen(LPCSTR text) {
 } // namespace
 
 BOOL VerifySaverPassword(HWND hwnd) {
+    // Where the system checks the password itself (it locks the session as a
+    // secure saver ends), it keeps neither this switch nor the component, and
+    // asking would only report their absence at every close.
+    if (VxSystemChecksSaverPassword())
+        return TRUE;
+
     // 1. The desktop key that holds the password switch.
     HKEY key = nullptr;
     if (RegOpenKeyA(HKEY_CURRENT_USER, "Control Panel\\Desktop", &key) != ERROR_SUCCESS)

@@ -86,3 +86,7 @@ BOOL FreeLibrary(HMODULE module) {
         return FALSE;
     return ::dlclose(reinterpret_cast<void *>(module)) == 0 ? TRUE : FALSE;
 }
+
+BOOL VxSystemChecksSaverPassword() {
+    return FALSE;
+}

@@ -1,4 +1,5 @@
-// Loading modules by name at run time, over the dynamic loader.
+// Loading modules by name at run time, over the dynamic loader (on Windows,
+// over the system's loader, from the system folder: see platform/win32).
 //
 // The two system module names the saver asks for, "PASSWORD.CPL" and
 // "MPR.DLL" (any case), both name our password component, libvxpassword.so,
@@ -30,6 +31,12 @@ std::vector<std::string> VxModuleDirectories();
 // the first of those folders that has it (else in the first folder; empty
 // without one), the name itself otherwise.
 std::string VxModuleFileFor(LPCSTR name);
+
+// TRUE where the system checks the screen-saver password itself when a saver
+// ends and offers no component to check it with (NT-family Windows without
+// "PASSWORD.CPL"): the saver then leaves the check to the system. FALSE here,
+// where our own component does the check.
+BOOL VxSystemChecksSaverPassword();
 
 // File name of the password component.
 inline constexpr const char *kVxPasswordModuleFile = "libvxpassword.so";
