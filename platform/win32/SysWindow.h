@@ -40,8 +40,8 @@ void Unsubclass(Handle hwnd, void *previous);
 // Registers a class whose windows run the callback; returns its name (the
 // same name for the same combination). `cursor` and `icon` are system
 // handles (null: none).
-std::string RegisterClass(uint32_t classStyle, Handle cursor, Handle icon);
-Handle CreateWindow(uint32_t exStyle, const std::string &className, const char *title,
+std::string RegisterWindowClass(uint32_t classStyle, Handle cursor, Handle icon);
+Handle MakeWindow(uint32_t exStyle, const std::string &className, const char *title,
                     uint32_t style, int x, int y, int width, int height, Handle parent,
                     uintptr_t id);
 bool DestroyWindow(Handle hwnd);

@@ -1,0 +1,127 @@
+// CWinApp over Win32: the process entry and the message loop. The profile
+// (registry) members are in W32Profile.cpp.
+#include "platform/win32/W32Framework_p.h"
+#include "platform/win32/W32Services.h"
+
+#include "platform/afx/MessageBox.h"
+#include "platform/gdi/Gdi.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+
+namespace {
+
+CWinApp *g_app = nullptr;
+
+// The string behind m_pszAppName, per application object. A function
+// static: the application object is itself a global and may be constructed
+// before this file's globals.
+std::map<const CWinApp *, std::string> &Names() {
+    static std::map<const CWinApp *, std::string> names;
+    return names;
+}
+
+std::string AppNameFromPath(const char *path) {
+    if (!path || !*path)
+        return "vantorix";
+    std::string name = path;
+    if (const size_t slash = name.find_last_of("/\\:"); slash != std::string::npos)
+        name.erase(0, slash + 1);
+    // Only the last extension goes, as with "Vantorix.scr".
+    if (const size_t dot = name.find_last_of('.'); dot != std::string::npos && dot > 0)
+        name.erase(dot);
+    return name.empty() ? std::string("vantorix") : name;
+}
+
+int DisplayDepthFromEnvironment() {
+    const char *value = std::getenv("VANTORIX_DISPLAY_DEPTH");
+    if (!value || !*value || std::strcmp(value, "32") == 0 || std::strcmp(value, "24") == 0)
+        return 32;
+    if (std::strcmp(value, "8") == 0)
+        return 8;
+    if (std::strcmp(value, "4") == 0)
+        return 4;
+    return 32;
+}
+
+} // namespace
+
+CWinApp::CWinApp() {
+    g_app = this;
+    std::string &name = Names()[this];
+    name = "vantorix";
+    m_pszAppName = name.c_str();
+}
+
+CWinApp::~CWinApp() {
+    if (g_app == this)
+        g_app = nullptr;
+    Names().erase(this);
+}
+
+CWinApp *AfxGetApp() {
+    return g_app;
+}
+
+CWnd *AfxGetMainWnd() {
+    return g_app ? g_app->m_pMainWnd : nullptr;
+}
+
+BOOL CWinApp::InitInstance() {
+    return TRUE;
+}
+
+int CWinApp::Run() {
+    return vxsys::RunLoop(nullptr);
+}
+
+void CWinApp::SetAppName(LPCSTR modulePath) {
+    std::string &name = Names()[this];
+    name = AppNameFromPath(modulePath);
+    m_pszAppName = name.c_str();
+    if (g_app == this)
+        VxSetAppName(m_pszAppName);
+}
+
+int AfxWinMain(int argc, char **argv) {
+    VxSetDisplayDepth(DisplayDepthFromEnvironment());
+    // Windows are placed and drawn in device pixels on every monitor.
+    vxsys::UseDevicePixels();
+
+    CWinApp *app = AfxGetApp();
+    if (!app)
+        return 1;
+    app->SetAppName(argc > 0 ? argv[0] : nullptr);
+    app->m_argc = argc;
+    app->m_argv = argv;
+
+    VxInstallSystemMessageBoxes();
+    VxInstallSystemSoundOutput();
+    VxRefreshScreenSurface();
+
+    int exitCode = 0;
+    if (app->InitInstance()) {
+        CWnd *main = app->m_pMainWnd;
+        if (main && IsWindow(main->GetSafeHwnd())) {
+            VxSetMainWindowHandle(main->GetSafeHwnd());
+            // Start-up has built what it needs from the screen's picture.
+            VxReleaseScreenSurface();
+            exitCode = app->Run();
+        } else {
+            // Nothing runs without its main window.
+            exitCode = app->m_nExitCode ? app->m_nExitCode : 1;
+        }
+    } else {
+        exitCode = app->m_nExitCode;
+    }
+    // Whatever window is left goes before the process does.
+    if (CWnd *main = app->m_pMainWnd; main && main->GetSafeHwnd())
+        main->DestroyWindow();
+    VxReleaseScreenSurface();
+    app->m_argv = nullptr;
+    app->m_argc = 0;
+    return exitCode;
+}
