@@ -62,9 +62,7 @@ std::string RegisterWindowClass(uint32_t classStyle, Handle cursor, Handle icon)
     struct Key {
         uint32_t style;
         Handle cursor, icon;
-        bool operator<(const Key &o) const {
-            return std::memcmp(this, &o, sizeof(Key)) < 0;
-        }
+        bool operator<(const Key &o) const { return std::memcmp(this, &o, sizeof(Key)) < 0; }
     };
     static std::map<Key, std::string> registered;
     Key key{};
@@ -89,9 +87,8 @@ std::string RegisterWindowClass(uint32_t classStyle, Handle cursor, Handle icon)
     return name;
 }
 
-Handle MakeWindow(uint32_t exStyle, const std::string &className, const char *title,
-                    uint32_t style, int x, int y, int width, int height, Handle parent,
-                    uintptr_t id) {
+Handle MakeWindow(uint32_t exStyle, const std::string &className, const char *title, uint32_t style,
+                  int x, int y, int width, int height, Handle parent, uintptr_t id) {
     return CreateWindowExA(exStyle, className.c_str(), title ? title : "", style, x, y, width,
                            height, HWND(parent), reinterpret_cast<HMENU>(id), Instance(), nullptr);
 }
@@ -224,7 +221,7 @@ bool IsEnabled(Handle hwnd) {
 Handle Parent(Handle hwnd) {
     // The parent of a child window; GetParent would also answer the owner.
     return (GetWindowLongA(HWND(hwnd), GWL_STYLE) & WS_CHILD) ? GetAncestor(HWND(hwnd), GA_PARENT)
-                                                               : nullptr;
+                                                              : nullptr;
 }
 Handle Owner(Handle hwnd) {
     return GetWindow(HWND(hwnd), GW_OWNER);
@@ -331,7 +328,8 @@ void Present(Handle hwnd, Handle dc, const Pixels &pixels, const Rect &area) {
         ReleaseDC(HWND(hwnd), target);
 }
 
-// ---- screen -----------------------------------------------------------------------------------------
+// ---- screen
+// -----------------------------------------------------------------------------------------
 
 int Metric(int index) {
     return GetSystemMetrics(index);
@@ -406,7 +404,8 @@ void UseDevicePixels() {
     SetProcessDPIAware();
 }
 
-// ---- cursors and icons ------------------------------------------------------------------------------
+// ---- cursors and icons
+// ------------------------------------------------------------------------------
 
 Handle ArrowCursor() {
     return LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));

@@ -41,9 +41,8 @@ void Unsubclass(Handle hwnd, void *previous);
 // same name for the same combination). `cursor` and `icon` are system
 // handles (null: none).
 std::string RegisterWindowClass(uint32_t classStyle, Handle cursor, Handle icon);
-Handle MakeWindow(uint32_t exStyle, const std::string &className, const char *title,
-                    uint32_t style, int x, int y, int width, int height, Handle parent,
-                    uintptr_t id);
+Handle MakeWindow(uint32_t exStyle, const std::string &className, const char *title, uint32_t style,
+                  int x, int y, int width, int height, Handle parent, uintptr_t id);
 bool DestroyWindow(Handle hwnd);
 bool IsWindow(Handle hwnd);
 bool IsChild(Handle parent, Handle hwnd);
@@ -132,8 +131,7 @@ Handle ArrowCursor();
 Handle SetCursor(Handle cursor);
 // An icon or cursor from 32 bpp pixels with alpha (0xAARRGGBB, rows
 // top-down); null when it cannot be made.
-Handle MakeIcon(bool isIcon, int hotX, int hotY, int width, int height,
-                const uint32_t *argb);
+Handle MakeIcon(bool isIcon, int hotX, int hotY, int width, int height, const uint32_t *argb);
 void SetWindowIcon(Handle hwnd, Handle icon);
 
 } // namespace vxsys

@@ -110,6 +110,7 @@ void VxReleaseScreenSurface();
 void *VxSystemIcon(HICON icon);
 void *VxSystemCursor(HCURSOR cursor);
 
-// ---- services installed at start -----------------------------------------------------------------
-// Message boxes over the system's own (the dialogs' file).
+// ---- services installed at start
+// ----------------------------------------------------------------- Message boxes over the system's
+// own (the dialogs' file).
 void VxInstallSystemMessageBoxes();

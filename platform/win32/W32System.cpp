@@ -45,10 +45,10 @@ void PointScreenSurface() {
     if (!g_screen.surface)
         g_screen.surface = VxCreateDisplayBitmap(0, 0);
     if (!g_screen.surface || width <= 0 || height <= 0 ||
-        !VxSetBitmapPixels(
-            g_screen.surface,
-            reinterpret_cast<BYTE *>(g_screen.grab.data() + size_t(top) * g_screen.grabWidth + left),
-            width, height, g_screen.grabWidth * 4)) {
+        !VxSetBitmapPixels(g_screen.surface,
+                           reinterpret_cast<BYTE *>(g_screen.grab.data() +
+                                                    size_t(top) * g_screen.grabWidth + left),
+                           width, height, g_screen.grabWidth * 4)) {
         VxSetScreenSurface(nullptr);
         return;
     }
@@ -169,7 +169,8 @@ void VxQuitOnTerminationSignals() {
     // or the quit message, which the message loop handles already.
 }
 
-// ---- icons and cursors -----------------------------------------------------------------------------
+// ---- icons and cursors
+// -----------------------------------------------------------------------------
 
 namespace {
 
@@ -225,7 +226,8 @@ std::vector<uint32_t> IconPixels(HICON icon, int *width, int *height, int *hotX,
             for (int x = 0; x < *width; ++x) {
                 const bool transparent =
                     haveMask && x < mask.width && y < mask.height && MaskBit(mask, x, y);
-                const uint32_t c = mono ? ViewColour(mask, x, y + *height) : ViewColour(colour, x, y);
+                const uint32_t c =
+                    mono ? ViewColour(mask, x, y + *height) : ViewColour(colour, x, y);
                 uint32_t &out = pixels[size_t(y) * *width + x];
                 if (!transparent)
                     out = 0xFF000000u | c;
@@ -249,9 +251,9 @@ void *Convert(HICON icon, bool isIcon) {
         return it->second;
     int width = 0, height = 0, hotX = 0, hotY = 0;
     const std::vector<uint32_t> pixels = IconPixels(icon, &width, &height, &hotX, &hotY);
-    void *system = pixels.empty() ? nullptr
-                                  : vxsys::MakeIcon(isIcon, hotX, hotY, width, height,
-                                                    pixels.data());
+    void *system = pixels.empty()
+                       ? nullptr
+                       : vxsys::MakeIcon(isIcon, hotX, hotY, width, height, pixels.data());
     made[icon] = system;
     return system;
 }

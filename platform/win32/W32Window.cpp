@@ -7,6 +7,7 @@
 #include "platform/afx/MessageBox.h"
 #include "platform/gdi/Gdi.h"
 
+#include <algorithm>
 #include <map>
 #include <unordered_map>
 #include <vector>
@@ -111,8 +112,8 @@ intptr_t FrameworkCallback(void *system, uint32_t message, uintptr_t wParam, int
             VxResizeBacking(impl, LOWORD(uintptr_t(lParam)), HIWORD(uintptr_t(lParam)));
         break;
     case kWmQueryDragIcon:
-        return reinterpret_cast<intptr_t>(VxSystemIcon(reinterpret_cast<HICON>(
-            VxDispatch(wnd, message, wParam, lParam))));
+        return reinterpret_cast<intptr_t>(
+            VxSystemIcon(reinterpret_cast<HICON>(VxDispatch(wnd, message, wParam, lParam))));
     case WM_NCDESTROY: {
         void *previous = impl->previousProc;
         const bool adopted = impl->adopted;
@@ -302,7 +303,8 @@ HWND GetForegroundWindow() {
     return static_cast<HWND>(vxsys::Foreground());
 }
 
-// ---- CWnd ------------------------------------------------------------------------------------------
+// ---- CWnd
+// ------------------------------------------------------------------------------------------
 
 CWnd::CWnd() = default;
 
