@@ -5,9 +5,13 @@
  *
  *   preview-host.exe SAVER SECONDS
  *
+ * Before closing it checks that the pane holds one window of the saver's
+ * process covering the pane's client area, and prints its size.
+ *
  * Exit codes: 0 the saver ended within five seconds of the host's window,
  * 2 bad arguments, 3 the saver could not be started, 4 it did not end,
- * 5 it ended before the host closed. */
+ * 5 it ended before the host closed, 6 the pane holds no window of the
+ * saver's of the pane's size. */
 #include <windows.h>
 
 #include <stdio.h>
@@ -70,6 +74,22 @@ int main(int argc, char **argv) {
         fprintf(stderr, "preview-host: the saver ended before its host\n");
         return 5;
     }
+    HWND child = GetWindow(pane, GW_CHILD);
+    DWORD owner = 0;
+    if (child)
+        GetWindowThreadProcessId(child, &owner);
+    RECT paneRect, childRect;
+    GetClientRect(pane, &paneRect);
+    if (child)
+        GetClientRect(child, &childRect);
+    if (!child || owner != pi.dwProcessId || !IsWindowVisible(child) ||
+        childRect.right != paneRect.right || childRect.bottom != paneRect.bottom) {
+        fprintf(stderr, "preview-host: no visible window of the saver covers the pane\n");
+        TerminateProcess(pi.hProcess, 1);
+        return 6;
+    }
+    printf("preview %ldx%ld\n", childRect.right, childRect.bottom);
+    fflush(stdout);
     DestroyWindow(frame);
     const DWORD waited = WaitForSingleObject(pi.hProcess, 5000);
     if (waited != WAIT_OBJECT_0) {
