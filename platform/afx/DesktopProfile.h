@@ -7,6 +7,10 @@
 //                             TileWallpaper=0       (centred)
 //   [Colors]                  Background=0 0 0      (R G B, 0..255 each)
 //   [Control Panel\Desktop]   ScreenSaveUsePassword=0
+// On Windows they are the system's own (platform/win32/W32Desktop.cpp): the
+// wallpaper the desktop reports, TileWallpaper and the switch under
+// HKEY_CURRENT_USER\Control Panel\Desktop, the system's desktop colour; there
+// is no file, and VxDesktopProfilePath() is empty.
 #pragma once
 
 #include "platform/win/WinTypes.h"
