@@ -8,15 +8,6 @@
 
 namespace {
 
-void PutTag(std::vector<BYTE> &out, const char (&tag)[5]) {
-    out.insert(out.end(), tag, tag + 4);
-}
-
-void PutLittleEndian(std::vector<BYTE> &out, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(BYTE(value >> (8 * i)));
-}
-
 // The system plays from the caller's memory after PlaySound has returned, so
 // the image of the sound playing lives here until the system is told to stop.
 class SystemSoundOutput : public ISoundOutput {
@@ -40,26 +31,33 @@ class SystemSoundOutput : public ISoundOutput {
 
 std::vector<BYTE> VxWaveImage(const WaveSound &sound) {
     const WaveFormat &f = sound.format;
-    const uint32_t pad = sound.sampleBytes & 1;
-    std::vector<BYTE> out;
-    out.reserve(44 + sound.sampleBytes + pad);
-    PutTag(out, "RIFF");
-    PutLittleEndian(out, 36 + sound.sampleBytes + pad, 4);
-    PutTag(out, "WAVE");
-    PutTag(out, "fmt ");
-    PutLittleEndian(out, 16, 4);
-    PutLittleEndian(out, f.formatTag, 2);
-    PutLittleEndian(out, f.channels, 2);
-    PutLittleEndian(out, f.sampleRate, 4);
-    PutLittleEndian(out, f.byteRate, 4);
-    PutLittleEndian(out, f.blockAlign, 2);
-    PutLittleEndian(out, f.bitsPerSample, 2);
-    PutTag(out, "data");
-    PutLittleEndian(out, sound.sampleBytes, 4);
-    if (sound.samples)
-        out.insert(out.end(), sound.samples, sound.samples + sound.sampleBytes);
-    out.resize(44 + sound.sampleBytes + pad, 0);
-    return out;
+    const size_t padded = size_t(sound.sampleBytes) + (sound.sampleBytes & 1);
+    std::vector<BYTE> image(44 + padded, 0);
+    BYTE *p = image.data();
+    const auto tag = [&p](const char *text) {
+        std::memcpy(p, text, 4);
+        p += 4;
+    };
+    const auto number = [&p](uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            *p++ = BYTE(value >> (8 * i));
+    };
+    tag("RIFF");
+    number(uint32_t(image.size() - 8), 4);
+    tag("WAVE");
+    tag("fmt ");
+    number(16, 4);
+    number(f.formatTag, 2);
+    number(f.channels, 2);
+    number(f.sampleRate, 4);
+    number(f.byteRate, 4);
+    number(f.blockAlign, 2);
+    number(f.bitsPerSample, 2);
+    tag("data");
+    number(sound.sampleBytes, 4);
+    if (sound.samples && sound.sampleBytes)
+        std::memcpy(p, sound.samples, sound.sampleBytes);
+    return image;
 }
 
 void VxInstallSystemSoundOutput() {
