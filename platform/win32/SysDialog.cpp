@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace vxsys {
@@ -186,6 +187,22 @@ void FreeBitmap(Handle bitmap) {
 Handle SetStaticBitmap(Handle control, Handle bitmap) {
     return reinterpret_cast<Handle>(SendMessageA(static_cast<HWND>(control), STM_SETIMAGE,
                                                  IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
+}
+
+void FitControl(Handle dialog, Handle control, int right, int bottom) {
+    const HWND hwnd = static_cast<HWND>(dialog);
+    RECT spare{0, 0, right, bottom}, item{}, client{}, frame{};
+    MapDialogRect(hwnd, &spare);
+    GetWindowRect(static_cast<HWND>(control), &item);
+    MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT *>(&item), 2);
+    GetClientRect(hwnd, &client);
+    const LONG dx = std::max<LONG>(0, item.right + spare.right - client.right);
+    const LONG dy = std::max<LONG>(0, item.bottom + spare.bottom - client.bottom);
+    if (!dx && !dy)
+        return;
+    GetWindowRect(hwnd, &frame);
+    SetWindowPos(hwnd, nullptr, 0, 0, frame.right - frame.left + dx, frame.bottom - frame.top + dy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool IsInputMessage(uint32_t message) {

@@ -63,6 +63,12 @@ void FreeBitmap(Handle bitmap);
 // Shows a bitmap in an SS_BITMAP static control; returns the one it showed.
 Handle SetStaticBitmap(Handle control, Handle bitmap);
 
+// Grows the dialog where needed so that the control lies inside its client
+// area with `right` and `bottom` dialog units to spare. Picture controls take
+// the size of their pictures, which the template's units only match with the
+// font the template was laid out for.
+void FitControl(Handle dialog, Handle control, int right, int bottom);
+
 // Whether the message is a keyboard or mouse input message.
 bool IsInputMessage(uint32_t message);
 

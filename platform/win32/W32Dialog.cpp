@@ -123,6 +123,7 @@ void ShowPictures(ModalRun &run, HWND dialog) {
                 vxsys::SetStaticBitmap(children[i], shown);
             }
         }
+        vxsys::FitControl(dialog, children[i], t.cx - item.x - item.cx, t.cy - item.y - item.cy);
     }
 }
 
