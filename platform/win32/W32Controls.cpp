@@ -2,6 +2,7 @@
 // real tooltip control. The objects keep no state of the controls beyond
 // the tool texts they were given.
 #include "platform/win32/SysControls.h"
+#include "platform/win32/SysWindow.h"
 #include "platform/win32/W32Framework_p.h"
 
 #include <algorithm>
@@ -61,8 +62,10 @@ CToolTipCtrl::~CToolTipCtrl() {
 }
 
 BOOL CToolTipCtrl::Create(CWnd *parent, DWORD style) {
-    if (m_hWnd || !parent || !parent->m_hWnd)
+    if (!parent || !parent->m_hWnd || vxsys::IsWindow(m_hWnd))
         return FALSE;
+    // A control that went with its owner (a dialog run again) is made anew.
+    m_tips->tools.clear();
     m_hWnd = static_cast<HWND>(vxsys::CreateToolTip(parent->m_hWnd, style));
     return m_hWnd ? TRUE : FALSE;
 }

@@ -184,6 +184,9 @@ INT_PTR CDialog::DoModal() {
     HWND ownerHandle = owner ? owner->GetSafeHwnd() : nullptr;
     if (ownerHandle && !vxsys::IsWindow(ownerHandle))
         ownerHandle = nullptr;
+    // A child window cannot own a dialog: its top-level window does.
+    while (ownerHandle && (vxsys::Style(ownerHandle) & WS_CHILD))
+        ownerHandle = static_cast<HWND>(vxsys::Parent(ownerHandle));
     // The owner takes no input while the dialog runs.
     const bool enableOwner = ownerHandle && vxsys::IsEnabled(ownerHandle);
     if (enableOwner)
