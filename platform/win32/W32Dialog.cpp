@@ -3,9 +3,11 @@
 // modeless and run in a modal loop of our own, so that each input message
 // reaches CDialog::PreTranslateMessage before the dialog keys handle it.
 //
-// The dialog and every control are adopted when WM_INITDIALOG arrives, so
-// the framework's message maps see their messages first; what they leave
-// goes on to the system's dialog and control procedures.
+// The dialog is adopted when WM_INITDIALOG arrives, and a control when the
+// dialog binds an object of its own to it (DDX_Control), so that their
+// message maps see their messages first; what they leave goes on to the
+// system's dialog and control procedures. The other controls are the
+// system's alone.
 #include "platform/win32/SysDialog.h"
 #include "platform/win32/W32Framework_p.h"
 
