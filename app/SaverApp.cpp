@@ -54,6 +54,14 @@ bool IsOneOf(const char *argument, std::initializer_list<const char *> names) {
             return true;
     return false;
 }
+// "/c:1234": the configuration with its owner window attached, as the
+// system's display settings ask for it. The owner is ignored as with "/c
+// 1234"; without this the settings' button would do nothing at all.
+bool IsConfigureWithAttachedOwner(const char *argument) {
+    if (argument[0] == '-' || argument[0] == '/')
+        ++argument;
+    return (argument[0] == 'c' || argument[0] == 'C') && argument[1] == ':';
+}
 } // namespace
 
 bool AnswerInformationRequest(int argc, char **argv, std::FILE *out) {
@@ -125,7 +133,7 @@ BOOL CSaverApp::InitInstance() {
         return FALSE;
     }
     const char *sw = m_argv[1];
-    if (MatchSwitch(sw, "c")) {
+    if (MatchSwitch(sw, "c") || IsConfigureWithAttachedOwner(sw)) {
         RunConfiguration();
         return FALSE;
     }

@@ -78,7 +78,7 @@ TEST(Process, ModesThatEndAtOnceReturnTheirExitCodes) {
         QString platform; // QT_QPA_PLATFORM, unset when empty
         bool x11 = false;
     } rows[] = {
-        {{u"/c:1234"_s}, 0, u"offscreen"_s},
+        {{u"/s:123"_s}, 0, u"offscreen"_s},
         {{u"/p"_s, u"1234"_s}, bad, u"offscreen"_s},
         {{u"--root"_s}, bad, u"offscreen"_s}, // no X11 display to draw on
         // Neither display: one line and code 3, whatever was asked for.

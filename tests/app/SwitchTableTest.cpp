@@ -134,7 +134,7 @@ TEST(SwitchTable, EachArgumentStartsItsModeAndNothingElse) {
                 {{"/c"}, Config, 0},
                 {{"-C"}, Config, 0},
                 {{"/c", "1234"}, Config, 0},
-                {{"/c:1234"}, Nothing, 0},
+                {{"/c:1234"}, Config, 0},
                 {{"//c"}, Nothing, 0},
                 {{"S"}, Saver, 0},
                 {{"/s:123"}, Nothing, 0},
