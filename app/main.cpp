@@ -9,10 +9,9 @@
 
 CSaverApp theApp;
 
-int main(int argc, char **argv) {
-    if (AnswerInformationRequest(argc, argv, stdout))
-        return 0;
-    const RunOptions options = ParseRunOptions(argc, argv);
+#ifndef _WIN32
+// Picks the toolkit's platform the mode needs, before the toolkit starts.
+void ChooseToolkitPlatform(const RunOptions &options) {
     const char *platform = std::getenv("QT_QPA_PLATFORM");
     const bool asked = platform && *platform;
     if (options.HostMode()) {
@@ -29,6 +28,15 @@ int main(int argc, char **argv) {
         // as well: X11 where there is an X server (XWayland included).
         setenv("QT_QPA_PLATFORM", "xcb", 1);
     }
+}
+#endif
+
+int main(int argc, char **argv) {
+    if (AnswerInformationRequest(argc, argv, stdout))
+        return 0;
+#ifndef _WIN32
+    ChooseToolkitPlatform(ParseRunOptions(argc, argv));
+#endif
     AfxSetResourceHandle(VxModuleHandle(&g_vantorixResources));
     return AfxWinMain(argc, argv);
 }

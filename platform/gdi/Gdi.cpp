@@ -1,13 +1,13 @@
 // Object lifetimes, device contexts, palettes, the display and global memory.
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/SysMemory.h"
 
 #include <algorithm>
 #include <cstring>
 #include <map>
 #include <new>
 #include <strings.h>
-#include <sys/mman.h>
 #include <unordered_set>
 
 namespace vxgdi {
@@ -120,15 +120,15 @@ Bitmap *NewBitmap(int width, int height, int bpp) {
     if (bytes >= kMappedBitmapBytes) {
         // Fresh mapped pages are zero already and cost nothing until drawn on.
         const size_t mapped = size_t(bytes);
-        mem = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (mem == MAP_FAILED)
+        mem = vxsys::AllocPages(mapped);
+        if (!mem)
             return nullptr;
         release.source = FreeDeleter::Source::Mapped;
         release.mappedBytes = mapped;
     } else {
         // Rows start on 64-byte boundaries when the stride allows, which keeps
         // the blit loops on whole cache lines.
-        mem = std::aligned_alloc(64, std::max<uint64_t>(64, (bytes + 63) / 64 * 64));
+        mem = vxsys::AllocAligned(64, size_t(std::max<uint64_t>(64, bytes)));
         if (!mem)
             return nullptr;
         std::memset(mem, 0, bytes);
@@ -358,9 +358,9 @@ void AddDirty(Dc *dc, int left, int top, int right, int bottom) {
 
 void FreeDeleter::operator()(uint8_t *p) const {
     if (source == Source::Mapped)
-        munmap(p, mappedBytes);
+        vxsys::FreePages(p, mappedBytes);
     else if (source == Source::Heap)
-        std::free(p);
+        vxsys::FreeAligned(p);
 }
 
 Bitmap *Dc::Target() const {

@@ -7,6 +7,16 @@
 
 namespace {
 
+#ifdef _WIN32
+// Binary mode: the text mode default would turn CR LF into LF and end the
+// file at the first Ctrl-Z. Open files are not handed to child processes.
+constexpr int kOpenFlags = O_RDONLY | O_BINARY | O_NOINHERIT;
+#else
+// O_NONBLOCK keeps the open of a pipe that slipped in from waiting for a
+// writer.
+constexpr int kOpenFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+#endif
+
 bool IsSmallRegularFile(const struct stat &st, size_t maxBytes) {
     return S_ISREG(st.st_mode) && st.st_size >= 0 && uint64_t(st.st_size) <= maxBytes;
 }
@@ -18,12 +28,11 @@ int VxOpenRegularFile(const char *path, size_t maxBytes) {
         return -1;
     // Looked at before opening, so that a device is never opened at all (an
     // open alone can have effects there); checked again on the descriptor,
-    // since the name may have been replaced in between. O_NONBLOCK keeps the
-    // open of a pipe that slipped in from waiting for a writer.
+    // since the name may have been replaced in between.
     struct stat st {};
     if (::stat(path, &st) != 0 || !IsSmallRegularFile(st, maxBytes))
         return -1;
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const int fd = ::open(path, kOpenFlags);
     if (fd < 0)
         return -1;
     if (::fstat(fd, &st) != 0 || !IsSmallRegularFile(st, maxBytes)) {
