@@ -4,11 +4,12 @@
 //  - a fresh, empty XDG_CONFIG_HOME of its own, removed at exit, so no test
 //    reads or writes the user's settings and no two test processes share one;
 //  - VX_SOURCE_DIR, the source tree (golden files, committed assets).
+#include "tests/TestEnv.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <string>
 #include <system_error>
 
 extern "C" const char *__asan_default_options() {
@@ -16,20 +17,16 @@ extern "C" const char *__asan_default_options() {
 }
 
 int main(int argc, char **argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    setenv("VX_SOURCE_DIR", VX_SOURCE_DIR_DEFAULT, 0);
+    vxtest::SetEnv("QT_QPA_PLATFORM", "offscreen", false);
+    vxtest::SetEnv("VX_SOURCE_DIR", VX_SOURCE_DIR_DEFAULT, false);
 
-    std::string pattern = (std::filesystem::temp_directory_path() / "vx-test-XXXXXX").string();
-    const char *config = mkdtemp(pattern.data());
-    if (config)
-        setenv("XDG_CONFIG_HOME", config, 1);
+    const std::string config = vxtest::MakeTemp("vx-test-", true);
+    vxtest::SetEnv("XDG_CONFIG_HOME", config.c_str());
 
     testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
 
-    if (config) {
-        std::error_code ignored;
-        std::filesystem::remove_all(config, ignored);
-    }
+    std::error_code ignored;
+    std::filesystem::remove_all(config, ignored);
     return result;
 }

@@ -5,6 +5,7 @@
 
 #include "platform/afx/MessageBox.h"
 #include "platform/afx/Resources.h"
+#include "tests/TestEnv.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -24,18 +25,13 @@ class ScopedConfigHome {
     ScopedConfigHome() {
         if (const char *old = std::getenv("XDG_CONFIG_HOME"))
             m_previous = old;
-        m_path = (std::filesystem::temp_directory_path() / "vxcfg.XXXXXX").string();
-        if (!::mkdtemp(m_path.data()))
-            std::abort();
-        ::setenv("XDG_CONFIG_HOME", m_path.c_str(), 1);
+        m_path = MakeTemp("vxcfg.", true);
+        SetEnv("XDG_CONFIG_HOME", m_path.c_str());
     }
     ~ScopedConfigHome() {
         std::error_code ignored;
         std::filesystem::remove_all(m_path, ignored);
-        if (m_previous)
-            ::setenv("XDG_CONFIG_HOME", m_previous->c_str(), 1);
-        else
-            ::unsetenv("XDG_CONFIG_HOME");
+        SetEnv("XDG_CONFIG_HOME", m_previous ? m_previous->c_str() : nullptr);
     }
     ScopedConfigHome(const ScopedConfigHome &) = delete;
     std::string Path(const std::string &relative = {}) const {
@@ -52,7 +48,7 @@ inline void MakeFolder(const std::string &path) {
 }
 // Writes `text` as the whole file, making its folders.
 inline void WriteFile(const std::string &path, const std::string &text) {
-    MakeFolder(std::filesystem::path(path).parent_path());
+    MakeFolder(std::filesystem::path(path).parent_path().string());
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 inline std::string ReadFile(const std::string &path) {

@@ -240,7 +240,7 @@ TEST(DibDecoder, RejectsBrokenInputsWithAReasonAndLoadImageRejectsThemToo) {
                              LR_LOADFROMFILE | LR_CREATEDIBSECTION),
                   nullptr)
             << b.name;
-        unlink(path.c_str());
+        std::filesystem::remove(path);
         ++files;
     }
     EXPECT_GT(files, 30);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/gdi/Gdi.h"
+#include "tests/TestEnv.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -11,7 +12,6 @@
 #include <cstring>
 #include <functional>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace gditest {
@@ -116,12 +116,7 @@ inline Bytes BitmapFile(const DibLayout &s, size_t gap = 0) {
 }
 
 inline std::string TempFile(const Bytes &bytes) {
-    char path[] = "/tmp/vx-gdi-test-XXXXXX";
-    const int fd = mkstemp(path);
-    if (fd < 0 || write(fd, bytes.data(), bytes.size()) != ssize_t(bytes.size()))
-        std::abort();
-    close(fd);
-    return path;
+    return vxtest::MakeTemp("vx-gdi-test-", false, std::string(bytes.begin(), bytes.end()));
 }
 
 struct DisplayDepth {

@@ -193,18 +193,24 @@ TEST_F(PaletteBitmap, BadFileLoadsFailQuietly) {
     Bytes cut = BitmapFile(DibLayout{});
     cut.resize(cut.size() - 3);
     const std::string truncated = TempFile(cut), empty = TempFile({}), longPath(300, 'a'),
-                      claims = TempFile(ClaimsColours(65535)), pipe = truncated + ".pipe";
+                      claims = TempFile(ClaimsColours(65535)),
+                      folder = std::filesystem::temp_directory_path().string();
+#ifdef _WIN32
+    const std::string pipe = "CON"; // the console: a read would wait for typing
+#else
+    const std::string pipe = truncated + ".pipe";
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+#endif
     const struct {
         const char *name;
         const char *path;
     } rows[] = {{"null path", nullptr},
                 {"empty path", ""},
                 {"missing file", "/nonexistent/vx-wallpaper.bmp"},
-                {"directory", "/tmp"},
+                {"directory", folder.c_str()},
                 {"truncated file", truncated.c_str()},
                 {"empty file", empty.c_str()},
-                {"named pipe (no writer)", pipe.c_str()},
+                {"named pipe or device (no writer)", pipe.c_str()},
                 {"DIB claiming 65535 colours", claims.c_str()},
                 {"path longer than 255 characters", longPath.c_str()}};
     for (const auto &row : rows) {
@@ -214,8 +220,33 @@ TEST_F(PaletteBitmap, BadFileLoadsFailQuietly) {
         EXPECT_EQ(bitmap.m_hObject, nullptr) << row.name;
         EXPECT_TRUE(messages.boxes.empty()) << row.name;
     }
+    std::error_code ignored;
     for (const std::string &path : {truncated, empty, claims, pipe})
-        unlink(path.c_str());
+        std::filesystem::remove(path, ignored);
+}
+
+// Every byte value in the bits, line ends and the end-of-file character
+// among them: a reader that translates anything changes or cuts the file.
+TEST_F(PaletteBitmap, FilesLoadByteForByte) {
+    DibLayout s = Indexed(8);
+    s.width = s.height = 16;
+    s.pixel = [](int x, int y) { return uint32_t(y * 16 + x); };
+    const Bytes file = BitmapFile(s);
+    const std::string path = TempFile(file);
+    CPaletteBitmap bitmap;
+    ASSERT_TRUE(bitmap.LoadFromFile(path.c_str()));
+    ASSERT_EQ(GlobalSize(bitmap.m_hDib), file.size());
+    EXPECT_EQ(Bytes(static_cast<const uint8_t *>(GlobalLock(bitmap.m_hDib)),
+                    static_cast<const uint8_t *>(GlobalLock(bitmap.m_hDib)) + file.size()),
+              file);
+    auto loaded = HBITMAP(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
+                                     LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    ASSERT_NE(loaded, nullptr);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            ASSERT_EQ(Read(loaded, x, y), uint32_t(y * 16 + x)) << x << "," << y;
+    DeleteObject(loaded);
+    std::filesystem::remove(path);
 }
 
 TEST_F(PaletteBitmap, EveryResourceIsReleasedOnce) {

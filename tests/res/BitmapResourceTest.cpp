@@ -58,11 +58,12 @@ TEST(Bitmaps, FormatAndColourTableOfEveryBitmap) {
         // Header size, width, height (bottom-up: positive), planes, bits,
         // compression, image size, colours used; the resource is the packed
         // DIB and nothing more.
-        const long rows = long((e.w + 3) & ~3) * e.h;
-        EXPECT_EQ((std::vector<long>{Le(blob.data), d.width, d.height, Le(blob.data + 12, 2),
-                                     Le(blob.data + 14, 2), Le(blob.data + 16), Le(blob.data + 20),
-                                     Le(blob.data + 32), long(blob.size)}),
-                  (std::vector<long>{40, e.w, e.h, 1, 8, 0, rows, 256, 40 + 1024 + rows}))
+        const int64_t rows = int64_t((e.w + 3) & ~3) * e.h;
+        EXPECT_EQ(
+            (std::vector<int64_t>{Le(blob.data), d.width, d.height, Le(blob.data + 12, 2),
+                                  Le(blob.data + 14, 2), Le(blob.data + 16), Le(blob.data + 20),
+                                  Le(blob.data + 32), int64_t(blob.size)}),
+            (std::vector<int64_t>{40, e.w, e.h, 1, 8, 0, rows, 256, 40 + 1024 + rows}))
             << "bitmap " << e.id;
         EXPECT_EQ(d.Colours(), table) << "bitmap " << e.id << " has a table of its own";
     }
