@@ -80,10 +80,10 @@ void ChangeSaverPassword(HWND owner) {
 
 HWND PasswordChangeOwner(int argc, char **argv) {
     if (argc > 2 && argv && argv[2]) {
-        // "%i" semantics (decimal, 0x hexadecimal, 0 octal) read into a long,
+        // "%i" semantics (decimal, 0x hexadecimal, 0 octal) read into 64 bits,
         // so that a window id above the int range cannot overflow.
-        long number = 0;
-        if (std::sscanf(argv[2], "%li", &number) == 1) {
+        long long number = 0;
+        if (std::sscanf(argv[2], "%lli", &number) == 1) {
             HWND candidate = reinterpret_cast<HWND>(static_cast<uintptr_t>(number));
             if (IsWindow(candidate))
                 return candidate;

@@ -96,11 +96,13 @@ HWND PreviewParent(LPCSTR argument) {
         return nullptr;
     // A decimal id as atol reads it, but with a defined result for any text:
     // a number out of range comes out at the range's end, which names no
-    // window. X11 tools write ids as 0x and hexadecimal digits.
+    // window. X11 tools write ids as 0x and hexadecimal digits. 64 bits where
+    // long has only 32 (Windows), whose window handles use all 32.
     unsigned long hex = 0;
     const bool isHex = argument[0] == '0' && (argument[1] == 'x' || argument[1] == 'X');
-    const long number = isHex ? (ParseWindowId(argument, &hex) ? long(hex) : 0)
-                              : std::strtol(argument, nullptr, 10);
+    const long long number = isHex
+                                 ? (ParseWindowId(argument, &hex) ? static_cast<long long>(hex) : 0)
+                                 : std::strtoll(argument, nullptr, 10);
     const HWND hwnd = reinterpret_cast<HWND>(static_cast<intptr_t>(number));
     return IsWindow(hwnd) ? hwnd : nullptr;
 }
