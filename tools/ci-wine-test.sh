@@ -109,6 +109,7 @@ echo "   a key: exit 0"
 key='HKCU\Software\Quorvane Screen Savers\vantorix\Config'
 stored() { wine reg query "$key" 2>/dev/null | grep -c REG_DWORD || true; }
 dialog() { # runs /c, presses a key once the dialog shows; sets `rc`
+    xdotool mousemove 0 0 # no tooltip over the picture
     wine "$scr" /c >"$work/c.out" 2>&1 &
     local pid=$! window=
     pids+=("$pid")
