@@ -19,6 +19,8 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 # The Wine part, on the virtual display this script starts for it.
 if [[ "${2:-}" == "--wine-part" ]]; then
+    # No Wine process outlives the run, however it ends.
+    trap 'wineserver -k 2>/dev/null || true' EXIT
     echo "== Wine prefix $WINEPREFIX"
     if [[ ! -f $WINEPREFIX/system.reg ]]; then
         timeout 300 wineboot -i >"$dir/wineboot.log" 2>&1 ||
@@ -29,7 +31,8 @@ if [[ "${2:-}" == "--wine-part" ]]; then
 
     # Every DLL a program imports must be one of the system's.
     echo "== DLLs imported"
-    for exe in $(find "$dir" -maxdepth 1 -name '*.scr') $(find "$dir/tests" -name '*.exe' | sort); do
+    for exe in $(find "$dir" -maxdepth 1 \( -name '*.scr' -o -name '*.exe' \) | sort) \
+        $(find "$dir/tests" -name '*.exe' | sort); do
         dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | sort -u)
         echo "${exe#"$dir"/}: $(echo $dlls)"
         for dll in $dlls; do
@@ -41,7 +44,6 @@ if [[ "${2:-}" == "--wine-part" ]]; then
     echo "== Unit tests under Wine"
     status=0
     timeout 900 ctest --test-dir "$dir" --output-on-failure --timeout 120 || status=$?
-    wineserver -k || true
     [[ $status -eq 0 ]] || fail "unit tests under Wine (ctest status $status)"
     exit 0
 fi
