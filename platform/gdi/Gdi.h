@@ -15,6 +15,8 @@
 #include "platform/win/WinTypes.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
 // ---- device contexts -----------------------------------------------------------
 // A memory DC compatible with `reference` (null: the screen). It starts with the
@@ -117,6 +119,11 @@ struct ICONINFO {
 };
 // Copies of the icon's bitmaps; the caller deletes both.
 BOOL GetIconInfo(HICON icon, ICONINFO *info);
+// The picture an icon or cursor shows, with its transparency: 0xAARRGGBB,
+// rows top-down, *width x *height. A pixel that inverts the screen comes
+// out as a solid colour (the inverse of its image's). Empty for null or a
+// handle that is not an icon. For the window systems' own icon objects.
+std::vector<uint32_t> VxIconArgb(HICON icon, int *width, int *height);
 
 // ---- extensions for the window-system layer, tests and tools ----------------------
 // Display depth: 32 (default), 8 (palette device: device bitmaps and window

@@ -272,3 +272,68 @@ BOOL GetIconInfo(HICON handle, ICONINFO *info) {
     info->hbmColor = reinterpret_cast<HBITMAP>(copies[1]);
     return TRUE;
 }
+
+namespace {
+bool MaskBit(const VxBitmapView &mask, int x, int y) {
+    const BYTE *row = mask.pixels + size_t(y) * mask.stride;
+    return (row[x >> 3] & (0x80 >> (x & 7))) != 0;
+}
+
+uint32_t ViewColour(const VxBitmapView &view, int x, int y) {
+    const BYTE *row = view.pixels + size_t(y) * view.stride;
+    if (view.bitsPixel == 32)
+        return reinterpret_cast<const uint32_t *>(row)[x] & 0x00FFFFFFu;
+    if (view.bitsPixel == 8) {
+        const BYTE i = row[x];
+        RGBQUAD system[256];
+        const RGBQUAD *table = view.colors && i < view.colorCount ? view.colors : system;
+        if (table == system)
+            VxGetSystemPalette(system);
+        return (uint32_t(table[i].rgbRed) << 16) | (uint32_t(table[i].rgbGreen) << 8) |
+               table[i].rgbBlue;
+    }
+    if (view.bitsPixel == 1)
+        return MaskBit(view, x, y) ? 0x00FFFFFFu : 0u;
+    return 0;
+}
+} // namespace
+
+std::vector<uint32_t> VxIconArgb(HICON icon, int *width, int *height) {
+    *width = *height = 0;
+    ICONINFO info{};
+    std::vector<uint32_t> pixels;
+    if (!icon || !GetIconInfo(icon, &info))
+        return pixels;
+    VxBitmapView mask{}, colour{};
+    const bool haveMask = info.hbmMask && VxGetBitmapView(info.hbmMask, &mask) && mask.pixels;
+    const bool haveColour =
+        info.hbmColor && VxGetBitmapView(info.hbmColor, &colour) && colour.pixels;
+    if (haveMask || haveColour) {
+        // A monochrome icon keeps its image below the mask in one bitmap.
+        const bool mono = !haveColour;
+        const int w = haveColour ? colour.width : mask.width;
+        const int h = haveColour ? colour.height : mask.height / 2;
+        pixels.resize(size_t(w) * h);
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                const bool transparent =
+                    haveMask && x < mask.width && y < mask.height && MaskBit(mask, x, y);
+                const uint32_t c = mono ? ViewColour(mask, x, y + h) : ViewColour(colour, x, y);
+                uint32_t &out = pixels[size_t(y) * w + x];
+                if (!transparent)
+                    out = 0xFF000000u | c;
+                else if (c == 0)
+                    out = 0; // transparent
+                else
+                    out = 0xFF000000u | (~c & 0x00FFFFFFu);
+            }
+        }
+        *width = w;
+        *height = h;
+    }
+    if (info.hbmMask)
+        DeleteObject(info.hbmMask);
+    if (info.hbmColor)
+        DeleteObject(info.hbmColor);
+    return pixels;
+}

@@ -253,15 +253,3 @@ BOOL CMenu::AppendMenu(UINT flags, UINT_PTR id, LPCSTR text) {
     OfferAsContextMenu(m_owner);
     return TRUE;
 }
-
-int CMenu::GetMenuItemCount() const {
-    return int(m_items.size());
-}
-
-BOOL CMenu::GetMenuItem(int position, Item *item) const {
-    if (position < 0 || position >= int(m_items.size()) || !item)
-        return FALSE;
-    const StoredItem &stored = m_items[size_t(position)];
-    *item = {stored.flags, stored.id, stored.text.c_str()};
-    return TRUE;
-}

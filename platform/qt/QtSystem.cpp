@@ -34,66 +34,15 @@ int GetSystemMetrics(int index) {
 }
 
 // ---- icons as images ------------------------------------------------------------------
-namespace {
-bool MaskBit(const VxBitmapView &mask, int x, int y) {
-    const BYTE *row = mask.pixels + size_t(y) * mask.stride;
-    return (row[x >> 3] & (0x80 >> (x & 7))) != 0;
-}
-
-QRgb ViewColour(const VxBitmapView &view, int x, int y) {
-    const BYTE *row = view.pixels + size_t(y) * view.stride;
-    if (view.bitsPixel == 32) {
-        const uint32_t v = reinterpret_cast<const uint32_t *>(row)[x];
-        return qRgb((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
-    }
-    if (view.bitsPixel == 8) {
-        const BYTE i = row[x];
-        if (view.colors && i < view.colorCount)
-            return qRgb(view.colors[i].rgbRed, view.colors[i].rgbGreen, view.colors[i].rgbBlue);
-        RGBQUAD system[256];
-        VxGetSystemPalette(system);
-        return qRgb(system[i].rgbRed, system[i].rgbGreen, system[i].rgbBlue);
-    }
-    if (view.bitsPixel == 1)
-        return MaskBit(view, x, y) ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
-    return qRgb(0, 0, 0);
-}
-} // namespace
 
 QImage VxIconImage(HICON icon) {
-    ICONINFO info{};
-    if (!icon || !GetIconInfo(icon, &info))
+    int width = 0, height = 0;
+    const std::vector<uint32_t> pixels = VxIconArgb(icon, &width, &height);
+    if (pixels.empty())
         return {};
-    QImage image;
-    VxBitmapView mask{}, colour{};
-    const bool haveMask = info.hbmMask && VxGetBitmapView(info.hbmMask, &mask) && mask.pixels;
-    const bool haveColour =
-        info.hbmColor && VxGetBitmapView(info.hbmColor, &colour) && colour.pixels;
-    if (haveMask || haveColour) {
-        // A monochrome icon keeps its image below the mask in one bitmap.
-        const bool mono = !haveColour;
-        const int width = haveColour ? colour.width : mask.width;
-        const int height = haveColour ? colour.height : mask.height / 2;
-        image = QImage(width, height, QImage::Format_ARGB32);
-        for (int y = 0; y < height; ++y) {
-            auto *out = reinterpret_cast<QRgb *>(image.scanLine(y));
-            for (int x = 0; x < width; ++x) {
-                const bool transparent =
-                    haveMask && x < mask.width && y < mask.height && MaskBit(mask, x, y);
-                const QRgb c = mono ? ViewColour(mask, x, y + height) : ViewColour(colour, x, y);
-                if (!transparent)
-                    out[x] = c;
-                else if (qGray(c) == 0)
-                    out[x] = qRgba(0, 0, 0, 0);
-                else // the pixel inverts the screen: shown as a solid colour
-                    out[x] = qRgb(255 - qRed(c), 255 - qGreen(c), 255 - qBlue(c)) | 0xFF000000u;
-            }
-        }
-    }
-    if (info.hbmMask)
-        DeleteObject(info.hbmMask);
-    if (info.hbmColor)
-        DeleteObject(info.hbmColor);
+    QImage image(width, height, QImage::Format_ARGB32);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(image.scanLine(y), pixels.data() + size_t(y) * width, size_t(width) * 4);
     return image;
 }
 

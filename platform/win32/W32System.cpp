@@ -180,77 +180,19 @@ HCURSOR ArrowHandle() {
     return reinterpret_cast<HCURSOR>(&g_arrowTag);
 }
 
-bool MaskBit(const VxBitmapView &mask, int x, int y) {
-    const BYTE *row = mask.pixels + size_t(y) * mask.stride;
-    return (row[x >> 3] & (0x80 >> (x & 7))) != 0;
-}
-
-uint32_t ViewColour(const VxBitmapView &view, int x, int y) {
-    const BYTE *row = view.pixels + size_t(y) * view.stride;
-    if (view.bitsPixel == 32)
-        return reinterpret_cast<const uint32_t *>(row)[x] & 0x00FFFFFFu;
-    if (view.bitsPixel == 8) {
-        const BYTE i = row[x];
-        RGBQUAD system[256];
-        const RGBQUAD *table = view.colors && i < view.colorCount ? view.colors : system;
-        if (table == system)
-            VxGetSystemPalette(system);
-        return (uint32_t(table[i].rgbRed) << 16) | (uint32_t(table[i].rgbGreen) << 8) |
-               table[i].rgbBlue;
-    }
-    if (view.bitsPixel == 1)
-        return MaskBit(view, x, y) ? 0x00FFFFFFu : 0u;
-    return 0;
-}
-
-// The icon's picture with its transparency (0xAARRGGBB); pixels that
-// invert the screen are shown as a solid colour.
-std::vector<uint32_t> IconPixels(HICON icon, int *width, int *height, int *hotX, int *hotY) {
-    ICONINFO info{};
-    std::vector<uint32_t> pixels;
-    if (!icon || !GetIconInfo(icon, &info))
-        return pixels;
-    *hotX = int(info.xHotspot);
-    *hotY = int(info.yHotspot);
-    VxBitmapView mask{}, colour{};
-    const bool haveMask = info.hbmMask && VxGetBitmapView(info.hbmMask, &mask) && mask.pixels;
-    const bool haveColour =
-        info.hbmColor && VxGetBitmapView(info.hbmColor, &colour) && colour.pixels;
-    if (haveMask || haveColour) {
-        // A monochrome icon keeps its image below the mask in one bitmap.
-        const bool mono = !haveColour;
-        *width = haveColour ? colour.width : mask.width;
-        *height = haveColour ? colour.height : mask.height / 2;
-        pixels.resize(size_t(*width) * *height);
-        for (int y = 0; y < *height; ++y) {
-            for (int x = 0; x < *width; ++x) {
-                const bool transparent =
-                    haveMask && x < mask.width && y < mask.height && MaskBit(mask, x, y);
-                const uint32_t c =
-                    mono ? ViewColour(mask, x, y + *height) : ViewColour(colour, x, y);
-                uint32_t &out = pixels[size_t(y) * *width + x];
-                if (!transparent)
-                    out = 0xFF000000u | c;
-                else if (c == 0)
-                    out = 0;
-                else
-                    out = 0xFF000000u | (~c & 0x00FFFFFFu);
-            }
-        }
-    }
-    if (info.hbmMask)
-        DeleteObject(info.hbmMask);
-    if (info.hbmColor)
-        DeleteObject(info.hbmColor);
-    return pixels;
-}
-
 void *Convert(HICON icon, bool isIcon) {
     static std::map<HICON, void *> made; // kept for the process's life
     if (auto it = made.find(icon); it != made.end())
         return it->second;
     int width = 0, height = 0, hotX = 0, hotY = 0;
-    const std::vector<uint32_t> pixels = IconPixels(icon, &width, &height, &hotX, &hotY);
+    ICONINFO info{};
+    if (GetIconInfo(icon, &info)) {
+        hotX = int(info.xHotspot);
+        hotY = int(info.yHotspot);
+        DeleteObject(info.hbmMask);
+        DeleteObject(info.hbmColor);
+    }
+    const std::vector<uint32_t> pixels = VxIconArgb(icon, &width, &height);
     void *system = pixels.empty()
                        ? nullptr
                        : vxsys::MakeIcon(isIcon, hotX, hotY, width, height, pixels.data());

@@ -618,21 +618,11 @@ void CWnd::OnClose() {
 // ---- the system menu ----------------------------------------------------------------------------
 
 BOOL CMenu::AppendMenu(UINT flags, UINT_PTR id, LPCSTR text) {
-    m_items.push_back(StoredItem{flags, id, text ? text : ""});
+    if (!(flags & MF_SEPARATOR) && !text)
+        return FALSE;
+    m_items.push_back({flags, id, (flags & MF_SEPARATOR) ? std::string() : std::string(text)});
     if (m_owner && m_owner->m_hWnd)
         vxsys::AppendSystemMenu(Sys(m_owner->m_hWnd), flags, id,
                                 (flags & MF_SEPARATOR) ? nullptr : m_items.back().text.c_str());
-    return TRUE;
-}
-
-int CMenu::GetMenuItemCount() const {
-    return int(m_items.size());
-}
-
-BOOL CMenu::GetMenuItem(int position, Item *item) const {
-    if (!item || position < 0 || size_t(position) >= m_items.size())
-        return FALSE;
-    const StoredItem &stored = m_items[size_t(position)];
-    *item = Item{stored.flags, stored.id, stored.text.c_str()};
     return TRUE;
 }
