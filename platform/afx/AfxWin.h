@@ -28,8 +28,13 @@ LPCSTR AfxRegisterWndClass(UINT classStyle, HCURSOR cursor = nullptr, HBRUSH bac
                            HICON icon = nullptr);
 
 // ---- cursors and icons ----------------------------------------------------------
-HCURSOR LoadCursorA(HINSTANCE module, LPCSTR name); // null module + IDC_ARROW: the arrow
-HCURSOR SetCursor(HCURSOR cursor);                  // null hides the pointer
+// A null module offers the system's arrow (IDC_ARROW) only; a module's
+// cursors are loaded once and shared for the process's life.
+HCURSOR LoadCursorA(HINSTANCE module, LPCSTR name);
+// The handle LoadCursorA gives for the system's arrow: one that no drawing
+// call knows, which each window system shows as its own arrow.
+HCURSOR VxArrowCursor();
+HCURSOR SetCursor(HCURSOR cursor); // null hides the pointer
 // LoadIconA, LoadImageA, DestroyIcon and DrawIconEx are drawing calls:
 // platform/gdi/Gdi.h.
 
@@ -111,16 +116,16 @@ class CWnd {
     int GetDlgCtrlID() const;
     void SetWindowText(LPCSTR text);
 
-    static CWnd *FromHandle(HWND hwnd);   // a wrapper (temporary for foreign windows)
-    static CWnd *GetDesktopWindow();     // the screen; its DC is the screen DC
+    static CWnd *FromHandle(HWND hwnd); // a wrapper (temporary for foreign windows)
+    static CWnd *GetDesktopWindow();    // the screen; its DC is the screen DC
 
     // Toolkit side; not for the saver's code.
     std::unique_ptr<VxWindowImpl> m_impl;
 
   protected:
     // Handlers with default handling, as the framework defines them.
-    void OnClose();             // DestroyWindow
-    void OnPaint();             // validates
+    void OnClose(); // DestroyWindow
+    void OnPaint(); // validates
 };
 
 // A window's paint context: BeginPaint in the constructor, EndPaint in the

@@ -449,7 +449,7 @@ void NotifyClicked(HWND dialog, HWND control) {
     if (!wnd || !ctrl || !ctrl->m_impl || !wnd->m_impl || wnd->m_impl->destroying)
         return;
     const WORD id = WORD(ctrl->m_impl->controlId);
-    VxDispatch(wnd, WM_COMMAND, WPARAM(DWORD(id) | (DWORD(VX_BN_CLICKED) << 16)),
+    VxDispatch(wnd, WM_COMMAND, WPARAM(DWORD(id) | (DWORD(BN_CLICKED) << 16)),
                LPARAM(reinterpret_cast<uintptr_t>(control)));
 }
 
@@ -791,54 +791,6 @@ void CDialog::EndDialog(int result) {
         w->hide();
     if (m_impl->modalLoop)
         m_impl->modalLoop->exit(result);
-}
-
-BOOL CDialog::OnInitDialog() {
-    CDataExchange dx;
-    dx.m_bSaveAndValidate = FALSE;
-    dx.m_pDlgWnd = this;
-    DoDataExchange(&dx);
-    return TRUE;
-}
-
-void CDialog::DoDataExchange(CDataExchange *) {}
-
-void CDialog::OnOK() {
-    CDataExchange dx;
-    dx.m_bSaveAndValidate = TRUE;
-    dx.m_pDlgWnd = this;
-    DoDataExchange(&dx);
-    EndDialog(IDOK);
-}
-
-void CDialog::OnCancel() {
-    EndDialog(IDCANCEL);
-}
-
-BOOL CDialog::PreTranslateMessage(UINT, WPARAM, LPARAM, HWND) {
-    return FALSE;
-}
-
-LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_INITDIALOG:
-        return OnInitDialog();
-    case WM_COMMAND:
-        if (HIWORD(wParam) == VX_BN_CLICKED) {
-            if (LOWORD(wParam) == IDOK) {
-                OnOK();
-                return 0;
-            }
-            if (LOWORD(wParam) == IDCANCEL) {
-                OnCancel();
-                return 0;
-            }
-        }
-        break;
-    default:
-        break;
-    }
-    return CWnd::WindowProc(message, wParam, lParam);
 }
 
 void DDX_Control(CDataExchange *dx, int id, CWnd &control) {

@@ -54,7 +54,6 @@ constexpr WPARAM VX_MK_SHIFT = 0x0004;
 constexpr WPARAM VX_MK_CONTROL = 0x0008;
 constexpr WPARAM VX_MK_MBUTTON = 0x0010;
 constexpr WORD VX_HTCLIENT = 1;
-constexpr UINT VX_BN_CLICKED = 0;
 constexpr UINT VX_WM_SHOWWINDOW = 0x0018;
 
 // Translations of Qt input for the dispatch functions.

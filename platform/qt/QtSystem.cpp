@@ -48,12 +48,6 @@ QImage VxIconImage(HICON icon) {
 
 // ---- cursors ----------------------------------------------------------------------------
 namespace {
-// The arrow of the system: a handle that no drawing call knows.
-int g_arrowTag;
-HCURSOR ArrowHandle() {
-    return reinterpret_cast<HCURSOR>(&g_arrowTag);
-}
-
 QPointer<QWidget> g_cursorTarget;
 HCURSOR g_currentCursor = nullptr;
 bool g_cursorSet = false;
@@ -64,29 +58,10 @@ std::map<HCURSOR, QCursor> &CursorCache() {
 }
 } // namespace
 
-HCURSOR LoadCursorA(HINSTANCE module, LPCSTR name) {
-    if (!module) {
-        // Only the arrow is offered of the system's cursors.
-        return name == IDC_ARROW ? ArrowHandle() : nullptr;
-    }
-    static std::map<std::pair<HINSTANCE, uintptr_t>, HCURSOR> shared;
-    if (!IS_INTRESOURCE(name))
-        return static_cast<HCURSOR>(LoadImageA(module, name, IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE));
-    const auto key = std::make_pair(module, reinterpret_cast<uintptr_t>(name));
-    auto it = shared.find(key);
-    if (it != shared.end())
-        return it->second;
-    HCURSOR cursor =
-        static_cast<HCURSOR>(LoadImageA(module, name, IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE));
-    if (cursor)
-        shared[key] = cursor; // shared for the life of the process
-    return cursor;
-}
-
 QCursor VxCursorFor(HCURSOR cursor) {
     if (!cursor)
         return QCursor(Qt::BlankCursor);
-    if (cursor == ArrowHandle())
+    if (cursor == VxArrowCursor())
         return QCursor(Qt::ArrowCursor);
     auto it = CursorCache().find(cursor);
     if (it != CursorCache().end())

@@ -773,16 +773,6 @@ UINT CWnd::IsDlgButtonChecked(int id) const {
     return b && b->isCheckable() && b->isChecked() ? 1u : 0u;
 }
 
-void CWnd::CheckRadioButton(int firstId, int lastId, int checkId) {
-    for (int id = firstId; id <= lastId; ++id)
-        CheckDlgButton(id, id == checkId ? 1u : 0u);
-}
-
-LRESULT CWnd::SendDlgItemMessage(int id, UINT message, WPARAM wParam, LPARAM lParam) {
-    CWnd *item = GetDlgItem(id);
-    return item ? item->SendMessage(message, wParam, lParam) : 0;
-}
-
 CMenu *CWnd::GetSystemMenu(BOOL revert) {
     if (!m_impl)
         return nullptr;

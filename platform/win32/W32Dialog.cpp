@@ -20,7 +20,6 @@
 
 namespace {
 
-constexpr WORD BN_CLICKED = 0;
 constexpr int SW_SHOWNORMAL = 1;
 
 const DialogTemplate *FindTemplate(UINT id) {
@@ -237,54 +236,6 @@ void CDialog::EndDialog(int result) {
         return;
     m_impl->modalResult = result;
     m_impl->modalEnded = true;
-}
-
-BOOL CDialog::OnInitDialog() {
-    CDataExchange dx;
-    dx.m_bSaveAndValidate = FALSE;
-    dx.m_pDlgWnd = this;
-    DoDataExchange(&dx);
-    return TRUE;
-}
-
-void CDialog::DoDataExchange(CDataExchange *) {}
-
-void CDialog::OnOK() {
-    CDataExchange dx;
-    dx.m_bSaveAndValidate = TRUE;
-    dx.m_pDlgWnd = this;
-    DoDataExchange(&dx);
-    EndDialog(IDOK);
-}
-
-void CDialog::OnCancel() {
-    EndDialog(IDCANCEL);
-}
-
-BOOL CDialog::PreTranslateMessage(UINT, WPARAM, LPARAM, HWND) {
-    return FALSE;
-}
-
-LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_INITDIALOG:
-        return OnInitDialog();
-    case WM_COMMAND:
-        if (HIWORD(wParam) == BN_CLICKED) {
-            if (LOWORD(wParam) == IDOK) {
-                OnOK();
-                return 0;
-            }
-            if (LOWORD(wParam) == IDCANCEL) {
-                OnCancel();
-                return 0;
-            }
-        }
-        break;
-    default:
-        break;
-    }
-    return CWnd::WindowProc(message, wParam, lParam);
 }
 
 void DDX_Control(CDataExchange *dx, int id, CWnd &control) {

@@ -174,12 +174,6 @@ void VxQuitOnTerminationSignals() {
 
 namespace {
 
-// The arrow of the system: a handle that no drawing call knows.
-int g_arrowTag;
-HCURSOR ArrowHandle() {
-    return reinterpret_cast<HCURSOR>(&g_arrowTag);
-}
-
 void *Convert(HICON icon, bool isIcon) {
     static std::map<HICON, void *> made; // kept for the process's life
     if (auto it = made.find(icon); it != made.end())
@@ -211,27 +205,9 @@ void *VxSystemIcon(HICON icon) {
 void *VxSystemCursor(HCURSOR cursor) {
     if (!cursor)
         return nullptr;
-    if (cursor == ArrowHandle())
+    if (cursor == VxArrowCursor())
         return vxsys::ArrowCursor();
     return Convert(cursor, false);
-}
-
-HCURSOR LoadCursorA(HINSTANCE module, LPCSTR name) {
-    if (!module) {
-        // Only the arrow is offered of the system's cursors.
-        return name == IDC_ARROW ? ArrowHandle() : nullptr;
-    }
-    static std::map<std::pair<HINSTANCE, uintptr_t>, HCURSOR> shared;
-    if (!IS_INTRESOURCE(name))
-        return static_cast<HCURSOR>(LoadImageA(module, name, IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE));
-    const auto key = std::make_pair(module, reinterpret_cast<uintptr_t>(name));
-    if (auto it = shared.find(key); it != shared.end())
-        return it->second;
-    HCURSOR cursor =
-        static_cast<HCURSOR>(LoadImageA(module, name, IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE));
-    if (cursor)
-        shared[key] = cursor; // shared for the life of the process
-    return cursor;
 }
 
 HCURSOR SetCursor(HCURSOR cursor) {

@@ -578,16 +578,6 @@ UINT CWnd::IsDlgButtonChecked(int id) const {
     return item ? UINT(vxsys::Send(Sys(item->m_hWnd), 0x00F0 /* BM_GETCHECK */, 0, 0)) : 0u;
 }
 
-void CWnd::CheckRadioButton(int firstId, int lastId, int checkId) {
-    for (int id = firstId; id <= lastId; ++id)
-        CheckDlgButton(id, id == checkId ? 1u : 0u);
-}
-
-LRESULT CWnd::SendDlgItemMessage(int id, UINT message, WPARAM wParam, LPARAM lParam) {
-    CWnd *item = GetDlgItem(id);
-    return item ? item->SendMessage(message, wParam, lParam) : 0;
-}
-
 CMenu *CWnd::GetSystemMenu(BOOL revert) {
     if (!m_impl)
         return nullptr;
