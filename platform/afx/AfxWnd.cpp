@@ -1,10 +1,99 @@
 // Framework members that are the same over every window system: they are
 // built on the framework's own calls only. The window system layers
 // (platform/qt, platform/win32) implement the rest.
-#include "platform/afx/AfxWin.h"
+#include "platform/afx/WindowSystem_p.h"
 
 #include <map>
 #include <utility>
+#include <vector>
+
+// ---- dispatch --------------------------------------------------------------------------------
+
+namespace {
+// The message being handled, per dispatch, for CWnd::Default.
+struct Frame {
+    CWnd *wnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+std::vector<Frame> &Frames() {
+    static std::vector<Frame> frames;
+    return frames;
+}
+} // namespace
+
+LRESULT VxDispatch(CWnd *wnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!wnd || !wnd->m_impl)
+        return 0;
+    Frames().push_back({wnd, message, wParam, lParam});
+    const size_t depth = Frames().size();
+    // The window object may be deleted by its handler (auto-delete after the
+    // last message); nothing here touches it afterwards.
+    const LRESULT result = wnd->WindowProc(message, wParam, lParam);
+    Frames().resize(depth - 1);
+    return result;
+}
+
+void VxForgetDispatches(CWnd *wnd) {
+    for (Frame &f : Frames())
+        if (f.wnd == wnd)
+            f.wnd = nullptr;
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProc(message, wParam, lParam);
+}
+
+LRESULT CWnd::Default() {
+    for (auto it = Frames().rbegin(); it != Frames().rend(); ++it)
+        if (it->wnd == this)
+            return DefWindowProc(it->message, it->wParam, it->lParam);
+    return 0;
+}
+
+// ---- device contexts of windows ---------------------------------------------------------------
+// A window's DC draws into its backing surface; releasing it presents what
+// was drawn. The desktop's DC is the screen's.
+
+int CWnd::ReleaseDC(CDC *dc) {
+    if (!dc)
+        return 0;
+    const int released = ::ReleaseDC(m_hWnd, dc->Detach());
+    delete dc;
+    return released;
+}
+
+void CWnd::OnPaint() {
+    CPaintDC dc(this); // validates
+}
+
+HDC GetDC(HWND hwnd) {
+    CWnd *wnd = hwnd ? VxLookupHandle(hwnd) : CWnd::GetDesktopWindow();
+    if (!wnd)
+        return nullptr;
+    CDC *dc = wnd->GetDC();
+    if (!dc)
+        return nullptr;
+    HDC handle = dc->Detach();
+    delete dc;
+    return handle;
+}
+
+int ReleaseDC(HWND hwnd, HDC dc) {
+    if (!dc)
+        return 0;
+    CWnd *wnd = hwnd ? VxLookupHandle(hwnd) : CWnd::GetDesktopWindow();
+    if (!wnd || !wnd->m_impl || wnd == CWnd::GetDesktopWindow()) {
+        DeleteDC(dc);
+        return 1;
+    }
+    RECT dirty;
+    if (VxTakeDirtyRect(dc, &dirty))
+        VxPresent(wnd->m_impl.get(), dirty);
+    VxDeleteSurfaceDC(dc);
+    return 1;
+}
 
 // ---- cursors -------------------------------------------------------------------------------
 

@@ -34,7 +34,6 @@ void VxCentreOnScreen(QWidget *w);
 // ---- handles ---------------------------------------------------------------------
 void VxRegisterHandle(HWND hwnd, CWnd *wnd);
 void VxUnregisterHandle(HWND hwnd);
-CWnd *VxLookupHandle(HWND hwnd); // framework windows only
 // A fresh opaque handle for a control (never a native id).
 HWND VxNewControlHandle(VxWindowImpl *impl);
 
@@ -101,8 +100,6 @@ void VxShareBackingWithToolkit(VxWindowImpl *impl);
 bool VxDrawsInDevicePixels(const VxWindowImpl *impl);
 // The part of the widget that shows `area` of the window's drawing surface.
 QRect VxWidgetArea(const VxWindowImpl *impl, const QRect &area);
-// Presents the part of a window's backing surface that was drawn.
-void VxPresent(VxWindowImpl *impl, const RECT &rect);
 // Sends WM_PAINT when part of the window is invalid.
 void VxPaintIfInvalid(CWnd *wnd);
 

@@ -36,18 +36,6 @@ std::unordered_map<HWND, CWnd *> &Registry() {
     return registry;
 }
 
-// ---- the message being handled, per dispatch ----------------------------------------
-struct Frame {
-    CWnd *wnd;
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-};
-std::vector<Frame> &Frames() {
-    static std::vector<Frame> frames;
-    return frames;
-}
-
 // ---- posted messages, quit and timers ---------------------------------------------------
 const QEvent::Type kPostedType = QEvent::Type(QEvent::User + 0x5601);
 const QEvent::Type kQuitType = QEvent::Type(QEvent::User + 0x5602);
@@ -184,18 +172,6 @@ bool VxIsChildStyle(const VxWindowImpl *impl) {
 }
 
 // ---- dispatch -------------------------------------------------------------------------------
-LRESULT VxDispatch(CWnd *wnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!wnd || !wnd->m_impl)
-        return 0;
-    Frames().push_back({wnd, message, wParam, lParam});
-    const size_t depth = Frames().size();
-    // The window object may be deleted by its handler (auto-delete after the
-    // last message); nothing here touches it afterwards.
-    const LRESULT result = wnd->WindowProc(message, wParam, lParam);
-    Frames().resize(depth - 1);
-    return result;
-}
-
 bool VxQuitRequested(int *exitCode) {
     if (exitCode)
         *exitCode = g_quit.code;
@@ -226,26 +202,13 @@ void PostQuitMessage(int exitCode) {
 CWnd::CWnd() = default;
 
 CWnd::~CWnd() {
-    for (Frame &f : Frames())
-        if (f.wnd == this)
-            f.wnd = nullptr;
+    VxForgetDispatches(this);
     if (m_hWnd && m_impl && m_impl->kind != VxWindowKind::Foreign &&
         m_impl->kind != VxWindowKind::Desktop && !m_impl->destroying &&
         VxLookupHandle(m_hWnd) == this)
         DestroyWindow(); // a window must not outlive its object
     if (m_hWnd && VxLookupHandle(m_hWnd) == this)
         VxUnregisterHandle(m_hWnd);
-}
-
-LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProc(message, wParam, lParam);
-}
-
-LRESULT CWnd::Default() {
-    for (auto it = Frames().rbegin(); it != Frames().rend(); ++it)
-        if (it->wnd == this)
-            return DefWindowProc(it->message, it->wParam, it->lParam);
-    return 0;
 }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

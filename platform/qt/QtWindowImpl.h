@@ -17,6 +17,7 @@
 #pragma once
 
 #include "platform/afx/AfxWin.h"
+#include "platform/afx/WindowSystem_p.h"
 #include "platform/win/WinTypes.h"
 
 #include <QPointer>
@@ -119,10 +120,6 @@ QWidget *VxWidgetFromHandle(HWND hwnd);
 // The framework window a widget shows (the widget itself or, for a control's
 // inner parts, its nearest framework ancestor); null when none.
 CWnd *VxWndFromWidget(QWidget *widget);
-
-// Sends a message through the window's dispatch function, recording it as
-// the message being handled (for CWnd::Default).
-LRESULT VxDispatch(CWnd *wnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The message loop: a quit request (PostQuitMessage) ends every loop the
 // framework runs (CWinApp::Run and modal dialogs). Tests that leave a quit

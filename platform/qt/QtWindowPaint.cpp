@@ -223,45 +223,6 @@ CDC *CWnd::GetDC() {
     return cdc;
 }
 
-int CWnd::ReleaseDC(CDC *dc) {
-    if (!dc)
-        return 0;
-    const int released = ::ReleaseDC(m_hWnd, dc->Detach());
-    delete dc;
-    return released;
-}
-
-void CWnd::OnPaint() {
-    CPaintDC dc(this); // validates
-}
-
-HDC GetDC(HWND hwnd) {
-    CWnd *wnd = hwnd ? VxLookupHandle(hwnd) : CWnd::GetDesktopWindow();
-    if (!wnd)
-        return nullptr;
-    CDC *dc = wnd->GetDC();
-    if (!dc)
-        return nullptr;
-    HDC handle = dc->Detach();
-    delete dc;
-    return handle;
-}
-
-int ReleaseDC(HWND hwnd, HDC dc) {
-    if (!dc)
-        return 0;
-    CWnd *wnd = hwnd ? VxLookupHandle(hwnd) : CWnd::GetDesktopWindow();
-    if (!wnd || !wnd->m_impl || wnd->m_impl->kind == VxWindowKind::Desktop) {
-        DeleteDC(dc);
-        return 1;
-    }
-    RECT dirty;
-    if (VxTakeDirtyRect(dc, &dirty))
-        VxPresent(wnd->m_impl.get(), dirty);
-    VxDeleteSurfaceDC(dc);
-    return 1;
-}
-
 // ---- painting ---------------------------------------------------------------------------------
 void VxPresent(VxWindowImpl *impl, const RECT &rect) {
     if (!impl || impl->kind != VxWindowKind::Surface || IsRectEmpty(&rect))

@@ -15,6 +15,7 @@
 #pragma once
 
 #include "platform/afx/AfxWin.h"
+#include "platform/afx/WindowSystem_p.h"
 #include "platform/win/WinTypes.h"
 #include "platform/win32/SysWindow.h"
 
@@ -67,7 +68,6 @@ struct VxWindowImpl {
 // ---- handles ---------------------------------------------------------------------------
 void VxRegisterHandle(HWND hwnd, CWnd *wnd);
 void VxUnregisterHandle(HWND hwnd);
-CWnd *VxLookupHandle(HWND hwnd); // framework windows only
 
 // Adopts a window the system made (a dialog, a control) as `wnd`: from now
 // on its messages go through wnd->WindowProc, and the default handling is
@@ -77,10 +77,6 @@ bool VxAdoptWindow(CWnd *wnd, HWND hwnd, VxWindowKind kind);
 // Lets a window go without destroying it: its previous procedure comes
 // back and the object no longer stands for it.
 void VxReleaseWindow(CWnd *wnd);
-
-// Sends a message through the window's dispatch function, recording it as
-// the message being handled (for CWnd::Default).
-LRESULT VxDispatch(CWnd *wnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The message loop's hook: sees every message before it is dispatched
 // (the modal dialogs' PreTranslateMessage); true means it was handled.

@@ -30,18 +30,6 @@ std::unordered_map<HWND, CWnd *> &Registry() {
     return registry;
 }
 
-// The message being handled, per dispatch, for CWnd::Default.
-struct Frame {
-    CWnd *wnd;
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-};
-std::vector<Frame> &Frames() {
-    static std::vector<Frame> frames;
-    return frames;
-}
-
 // The object whose window CreateEx is making: the system sends the first
 // messages before CreateWindowEx returns the handle.
 CWnd *g_creating = nullptr;
@@ -199,18 +187,6 @@ void VxReleaseWindow(CWnd *wnd) {
     wnd->m_hWnd = nullptr;
 }
 
-LRESULT VxDispatch(CWnd *wnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!wnd || !wnd->m_impl)
-        return 0;
-    Frames().push_back({wnd, message, wParam, lParam});
-    const size_t depth = Frames().size();
-    // The window object may be deleted by its handler; nothing here touches
-    // it afterwards.
-    const LRESULT result = wnd->WindowProc(message, wParam, lParam);
-    Frames().resize(depth - 1);
-    return result;
-}
-
 void PostQuitMessage(int exitCode) {
     vxsys::PostQuit(exitCode);
 }
@@ -309,9 +285,7 @@ HWND GetForegroundWindow() {
 CWnd::CWnd() = default;
 
 CWnd::~CWnd() {
-    for (Frame &f : Frames())
-        if (f.wnd == this)
-            f.wnd = nullptr;
+    VxForgetDispatches(this);
     if (m_hWnd && m_impl && VxLookupHandle(m_hWnd) == this) {
         if (m_impl->kind == VxWindowKind::Surface || m_impl->kind == VxWindowKind::Dialog) {
             // A window must not outlive its object; the object must not be
@@ -323,17 +297,6 @@ CWnd::~CWnd() {
     }
     if (m_hWnd && VxLookupHandle(m_hWnd) == this)
         VxReleaseWindow(this);
-}
-
-LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProc(message, wParam, lParam);
-}
-
-LRESULT CWnd::Default() {
-    for (auto it = Frames().rbegin(); it != Frames().rend(); ++it)
-        if (it->wnd == this)
-            return DefWindowProc(it->message, it->wParam, it->lParam);
-    return 0;
 }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
