@@ -3,6 +3,9 @@
 // (platform/qt, platform/win32) implement the rest.
 #include "platform/afx/WindowSystem_p.h"
 
+#include "platform/afx/MessageBox.h"
+#include "platform/afx/Resources.h"
+
 #include <map>
 #include <utility>
 #include <vector>
@@ -193,4 +196,37 @@ LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     }
     return CWnd::WindowProc(message, wParam, lParam);
+}
+
+// ---- the application and its dialogs' templates ----------------------------------------------
+
+int VxRunApplication(CWinApp *app, void (*startUpOver)()) {
+    int exitCode = 0;
+    if (app->InitInstance()) {
+        CWnd *main = app->m_pMainWnd;
+        if (main && IsWindow(main->GetSafeHwnd())) {
+            VxSetMainWindowHandle(main->GetSafeHwnd());
+            startUpOver();
+            exitCode = app->Run();
+        } else {
+            // Nothing runs without its main window.
+            exitCode = app->m_nExitCode ? app->m_nExitCode : 1;
+        }
+    } else {
+        exitCode = app->m_nExitCode;
+    }
+    // Whatever window is left goes before the window system does.
+    if (CWnd *main = app->m_pMainWnd; main && main->GetSafeHwnd())
+        main->DestroyWindow();
+    return exitCode;
+}
+
+const DialogTemplate *VxFindDialogTemplate(UINT id) {
+    if (id > 0xFFFF)
+        return nullptr;
+    HINSTANCE module = AfxGetResourceHandle();
+    HRSRC res = FindResourceA(module, MAKEINTRESOURCEA(WORD(id)), RT_DIALOG);
+    if (!res || SizeofResource(module, res) < sizeof(DialogTemplate))
+        return nullptr;
+    return static_cast<const DialogTemplate *>(LockResource(LoadResource(module, res)));
 }

@@ -375,23 +375,7 @@ int AfxWinMain(int argc, char **argv) {
     VxInstallQtSoundOutput();
     VxRefreshScreenSurface();
 
-    int exitCode = 0;
-    if (app->InitInstance()) {
-        CWnd *main = app->m_pMainWnd;
-        if (main && IsWindow(main->GetSafeHwnd())) {
-            VxSetMainWindowHandle(main->GetSafeHwnd());
-            VxEndStartUp();
-            exitCode = app->Run();
-        } else {
-            // Nothing runs without its main window.
-            exitCode = app->m_nExitCode ? app->m_nExitCode : 1;
-        }
-    } else {
-        exitCode = app->m_nExitCode;
-    }
-    // Whatever window is left goes before the toolkit does.
-    if (CWnd *main = app->m_pMainWnd; main && main->GetSafeHwnd())
-        main->DestroyWindow();
+    const int exitCode = VxRunApplication(app, &VxEndStartUp);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     VxClearQuitRequest();
     VxSetMessageBoxService(previousBoxes);

@@ -33,16 +33,6 @@
 
 namespace {
 
-const DialogTemplate *FindTemplate(UINT id) {
-    if (id > 0xFFFF)
-        return nullptr;
-    HINSTANCE module = AfxGetResourceHandle();
-    HRSRC res = FindResourceA(module, MAKEINTRESOURCEA(WORD(id)), RT_DIALOG);
-    if (!res || SizeofResource(module, res) < sizeof(DialogTemplate))
-        return nullptr;
-    return static_cast<const DialogTemplate *>(LockResource(LoadResource(module, res)));
-}
-
 // The dialog font: the templates ask for the classic 8-point sans serif of
 // the original platform. DejaVu Sans is the sans serif every desktop here
 // has; narrowed to 90 % (its condensed face where installed) its letters
@@ -535,7 +525,7 @@ QWidget *MakeControl(const DialogItemTemplate &item, QWidget *parent, VxWindowIm
 } // namespace
 
 bool VxCreateDialogWindow(CDialog *dialog, UINT templateId, CWnd *parent) {
-    const DialogTemplate *t = FindTemplate(templateId);
+    const DialogTemplate *t = VxFindDialogTemplate(templateId);
     if (!t || !QApplication::instance() || dialog->m_hWnd)
         return false;
     const QFont font = DialogFont(*t);

@@ -102,24 +102,9 @@ int AfxWinMain(int argc, char **argv) {
     VxInstallSystemSoundOutput();
     VxRefreshScreenSurface();
 
-    int exitCode = 0;
-    if (app->InitInstance()) {
-        CWnd *main = app->m_pMainWnd;
-        if (main && IsWindow(main->GetSafeHwnd())) {
-            VxSetMainWindowHandle(main->GetSafeHwnd());
-            // Start-up has built what it needs from the screen's picture.
-            VxReleaseScreenSurface();
-            exitCode = app->Run();
-        } else {
-            // Nothing runs without its main window.
-            exitCode = app->m_nExitCode ? app->m_nExitCode : 1;
-        }
-    } else {
-        exitCode = app->m_nExitCode;
-    }
-    // Whatever window is left goes before the process does.
-    if (CWnd *main = app->m_pMainWnd; main && main->GetSafeHwnd())
-        main->DestroyWindow();
+    // Start-up has built what it needs from the screen's picture once the
+    // main window exists.
+    const int exitCode = VxRunApplication(app, &VxReleaseScreenSurface);
     VxReleaseScreenSurface();
     app->m_argv = nullptr;
     app->m_argc = 0;

@@ -22,16 +22,6 @@ namespace {
 
 constexpr int SW_SHOWNORMAL = 1;
 
-const DialogTemplate *FindTemplate(UINT id) {
-    if (id > 0xFFFF)
-        return nullptr;
-    HINSTANCE module = AfxGetResourceHandle();
-    HRSRC res = FindResourceA(module, MAKEINTRESOURCEA(WORD(id)), RT_DIALOG);
-    if (!res || SizeofResource(module, res) < sizeof(DialogTemplate))
-        return nullptr;
-    return static_cast<const DialogTemplate *>(LockResource(LoadResource(module, res)));
-}
-
 vxsys::DialogLayout LayoutOf(const DialogTemplate &t) {
     vxsys::DialogLayout layout;
     // The modal loop shows the dialog once it is ready; a dialog that ends
@@ -176,7 +166,7 @@ CDialog::~CDialog() {
 }
 
 INT_PTR CDialog::DoModal() {
-    const DialogTemplate *t = FindTemplate(m_nIDTemplate);
+    const DialogTemplate *t = VxFindDialogTemplate(m_nIDTemplate);
     if (!t || m_hWnd)
         return -1;
     // Unowned dialogs are owned by the main window (unless they are it).
