@@ -5,7 +5,7 @@
 #include "platform/win32/W32Framework_p.h"
 #include "res/ResourceIds.h"
 #include "res/ResourceTable.h"
-#include "tests/win32/WindowProbe.h"
+#include "tests/win32/SysProbe.h"
 
 #include <gtest/gtest.h>
 

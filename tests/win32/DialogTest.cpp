@@ -8,7 +8,7 @@
 #include "platform/win32/W32Framework_p.h"
 #include "res/ResourceIds.h"
 #include "res/ResourceTable.h"
-#include "tests/windialogs/SysProbe.h"
+#include "tests/win32/SysProbe.h"
 #include "ui/ConfigDlg.h"
 
 #include <gtest/gtest.h>

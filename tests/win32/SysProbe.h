@@ -1,10 +1,15 @@
-// What the system itself says about windows, for the dialog tests; plain
+// What the system itself says about windows, for the window and dialog tests; plain
 // types only, so that the tests need not include the system's headers.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace vxprobe {
+
+// The colour (0x00BBGGRR) the system shows at a point of a window's client
+// area.
+uint32_t ShownPixel(void *hwnd, int x, int y);
 
 std::string ClassName(void *hwnd);
 std::string Text(void *hwnd);

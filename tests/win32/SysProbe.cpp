@@ -1,4 +1,4 @@
-#include "tests/windialogs/SysProbe.h"
+#include "tests/win32/SysProbe.h"
 
 #include <windows.h>
 
@@ -28,6 +28,13 @@ void CALLBACK CloseBox(HWND, UINT, UINT_PTR timer, DWORD) {
     PostMessageA(box, WM_COMMAND, WPARAM(g_command), 0);
 }
 } // namespace
+
+uint32_t ShownPixel(void *hwnd, int x, int y) {
+    HDC dc = GetDC(Window(hwnd));
+    const COLORREF colour = GetPixel(dc, x, y);
+    ReleaseDC(Window(hwnd), dc);
+    return colour;
+}
 
 std::string ClassName(void *hwnd) {
     char name[64] = {};
