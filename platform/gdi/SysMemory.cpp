@@ -1,8 +1,8 @@
 #include "platform/gdi/SysMemory.h"
 
 #ifdef _WIN32
+#include <cstdlib>
 #include <malloc.h>
-#include <windows.h>
 #else
 #include <cstdlib>
 #include <sys/mman.h>
@@ -12,12 +12,13 @@ namespace vxsys {
 
 #ifdef _WIN32
 
+// The C runtime's heap takes blocks this large straight from the system as
+// zeroed pages, and gives them back when they are freed.
 void *AllocPages(size_t bytes) {
-    return VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    return std::calloc(1, bytes);
 }
 void FreePages(void *pages, size_t) {
-    if (pages)
-        VirtualFree(pages, 0, MEM_RELEASE);
+    std::free(pages);
 }
 // The C runtime has no aligned_alloc: its memory may not go to free().
 void *AllocAligned(size_t alignment, size_t bytes) {

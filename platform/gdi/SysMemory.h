@@ -1,6 +1,7 @@
 // Memory straight from the operating system, for the drawing layer's pixel
-// buffers. Plain types only: the implementation includes the system's own
-// headers and must not meet the framework's declarations.
+// buffers. Plain types only: the implementation includes the C library's
+// and the system's own headers, which must not meet the framework's
+// declarations.
 #pragma once
 
 #include <cstddef>
