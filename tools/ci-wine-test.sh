@@ -8,7 +8,10 @@
 #     REG_DWORD under HKCU\Software\Quorvane Screen Savers\vantorix\Config,
 #     Escape (Cancel) stores nothing;
 #  3. `/p <window>` into the pane of a small host program: the saver's window
-#     fills the pane, and the saver ends with its host.
+#     fills the pane, and the saver ends with its host;
+#  4. `/s` on two monitors (a nested X server with two Xinerama heads, which
+#     Wine reads when told not to use RandR): both heads show moving jets,
+#     the saver keeps running, and a key ends it.
 # Screenshots are left in $VX_WINE_SHOTS when it is set.
 # Usage: tools/ci-wine-test.sh [build-win/vantorix.scr [build-win/preview-host.exe]]
 set -euo pipefail
@@ -141,4 +144,52 @@ done
 echo "-- /p: the saver fills a host's pane and ends with the host"
 out=$(wine "$host" "$(win_path "$scr")" 4 2>&1) || fail "preview host: $out"
 echo "$out" | grep -E '^(preview|saver exit)' | sed 's/^/   /'
+echo "-- /s on two monitors: both show moving jets; a key ends the saver"
+wineserver -k 2>/dev/null || true
+wineserver -w
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f >/dev/null 2>&1
+wineserver -w
+Xephyr -displayfd 3 +xinerama -screen 800x600 -screen 640x480 -ac -noreset \
+    3>"$work/nested" >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do [[ -s $work/nested ]] && break; sleep 0.1; done
+[[ -s $work/nested ]] || fail "no nested X server"
+export DISPLAY=:$(cat "$work/nested")
+xsetroot -solid "$desktop"
+wine "$scr" /s >"$work/m.out" 2>&1 &
+saver=$!
+pids+=("$saver")
+heads=("first 800x600+0+0" "second 640x480+800+0")
+seen=() before=(0 0)
+for i in $(seq 40); do
+    sleep 0.5
+    shot "two$i"
+    ((i > 4)) || continue # the title card
+    kill -0 "$saver" 2>/dev/null || fail "the saver ended by itself: $(cat "$work/m.out")"
+    j=0
+    for head in "${heads[@]}"; do
+        read -r name geometry <<<"$head"
+        other=$(count_other "two$i" "$geometry")
+        # As on one monitor: two captures in a row with something on the
+        # desktop's picture that is not the card, and differing.
+        if [[ -z ${seen[j]:-} ]] && ((before[j] > 100 && before[j] < 20000 &&
+            other > 100 && other < 20000)); then
+            convert "$shots/two$((i - 1)).png" -crop "$geometry" +repage "$work/a.png"
+            convert "$shots/two$i.png" -crop "$geometry" +repage "$work/b.png"
+            moved=$(compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1 || true)
+            if ((${moved%%.*} > 100)); then
+                seen[j]=1
+                echo "   $name monitor: $other pixels not the desktop, $moved changed in 0.5 s"
+            fi
+        fi
+        before[j]=$other
+        j=$((j + 1))
+    done
+    ((${#seen[@]} == ${#heads[@]})) && break
+done
+((${#seen[@]} == ${#heads[@]})) || fail "not both monitors show moving jets"
+xdotool key a
+end_code "$saver" 5
+[[ $rc == 0 ]] || fail "a key on two monitors: the saver ended with '$rc'"
+echo "   a key: exit 0"
 echo "Wine tests passed"

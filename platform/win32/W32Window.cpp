@@ -401,7 +401,10 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
     }
     m_impl->cls = cls;
     if (style & WS_VISIBLE) {
-        ShowWindow(SW_SHOW);
+        // A window that takes no activation is shown without it: showing
+        // would otherwise activate it, away from the window that has it.
+        constexpr int kShowNoActivate = 8; // SW_SHOWNA
+        ShowWindow((exStyle & WS_EX_NOACTIVATE) ? kShowNoActivate : SW_SHOW);
         if (VxLookupHandle(self) != this)
             return FALSE;
         if (!(exStyle & WS_EX_NOACTIVATE) && !(style & WS_CHILD))
