@@ -230,3 +230,59 @@ const DialogTemplate *VxFindDialogTemplate(UINT id) {
         return nullptr;
     return static_cast<const DialogTemplate *>(LockResource(LoadResource(module, res)));
 }
+
+// ---- backing surfaces -------------------------------------------------------------------------
+
+HBITMAP VxResizedBacking(HBITMAP backing, int width, int height) {
+    width = width < 1 ? 1 : width;
+    height = height < 1 ? 1 : height;
+    VxBitmapView view{};
+    if (backing && VxGetBitmapView(backing, &view) && view.width == width && view.height == height)
+        return backing;
+    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    HBITMAP fresh = display ? CreateCompatibleBitmap(display, width, height) : nullptr;
+    if (display)
+        DeleteDC(display);
+    if (!fresh)
+        return backing;
+    if (backing) {
+        HDC from = VxCreateSurfaceDC(backing);
+        HDC to = VxCreateSurfaceDC(fresh);
+        if (from && to)
+            BitBlt(to, 0, 0, width, height, from, 0, 0, SRCCOPY);
+        if (to)
+            VxDeleteSurfaceDC(to);
+        if (from)
+            VxDeleteSurfaceDC(from);
+        DeleteObject(backing);
+    }
+    return fresh;
+}
+
+void VxCopyFromScreen(HBITMAP backing, int x, int y, int width, int height) {
+    HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    HDC target = VxCreateSurfaceDC(backing);
+    if (screen && target)
+        BitBlt(target, 0, 0, width, height, screen, x, y, SRCCOPY);
+    if (target)
+        VxDeleteSurfaceDC(target);
+    if (screen)
+        DeleteDC(screen);
+}
+
+std::string VxAppNameFromPath(const char *path) {
+    if (!path || !*path)
+        return "vantorix";
+    std::string name = path;
+#ifdef _WIN32
+    const char *separators = "/\\:";
+#else
+    const char *separators = "/";
+#endif
+    if (const size_t slash = name.find_last_of(separators); slash != std::string::npos)
+        name.erase(0, slash + 1);
+    // Only the last extension goes, as with "Vantorix.scr".
+    if (const size_t dot = name.find_last_of('.'); dot != std::string::npos && dot > 0)
+        name.erase(dot);
+    return name.empty() ? std::string("vantorix") : name;
+}

@@ -198,18 +198,6 @@ class FolderLock {
     int m_fd;
 };
 
-std::string AppNameFromPath(const char *path) {
-    if (!path || !*path)
-        return "vantorix";
-    std::string name = path;
-    if (const size_t slash = name.find_last_of('/'); slash != std::string::npos)
-        name.erase(0, slash + 1);
-    // Only the last extension goes, as with "Vantorix.scr".
-    if (const size_t dot = name.find_last_of('.'); dot != std::string::npos && dot > 0)
-        name.erase(dot);
-    return name.empty() ? std::string("vantorix") : name;
-}
-
 } // namespace
 
 // ---- CWinApp ------------------------------------------------------------------------------
@@ -252,7 +240,7 @@ void CWinApp::SetRegistryKey(LPCSTR key) {
 
 void CWinApp::SetAppName(LPCSTR name) {
     AppStrings &strings = Strings()[this];
-    strings.name = AppNameFromPath(name);
+    strings.name = VxAppNameFromPath(name);
     m_pszAppName = strings.name.c_str();
     if (g_app == this)
         VxSetAppName(m_pszAppName);
@@ -339,7 +327,7 @@ int AfxWinMain(int argc, char **argv) {
         ourArgs.push_back(a.data());
     ourArgs.push_back(nullptr);
     std::vector<std::string> qtCopy = original;
-    if (!VxChooseDisplayPlatform(AppNameFromPath(argc > 0 ? argv[0] : nullptr).c_str(), qtCopy))
+    if (!VxChooseDisplayPlatform(VxAppNameFromPath(argc > 0 ? argv[0] : nullptr).c_str(), qtCopy))
         return kExitNoDisplay;
     std::vector<char *> qtArgs;
     for (std::string &a : qtCopy)

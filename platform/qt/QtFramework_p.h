@@ -81,8 +81,6 @@ QImage VxIconImage(HICON icon);
 // Gives the window a backing surface of that size (at least 1x1), keeping
 // what the old one showed; nothing changes when one cannot be made.
 void VxResizeBacking(VxWindowImpl *impl, QSize size);
-// Copies what the screen shows at `origin` into a backing surface.
-void VxCopyFromScreen(HBITMAP backing, QPoint origin, QSize size);
 // The backing surface as an image (sharing its pixels when they are 32-bit).
 QImage VxBackingImage(HBITMAP backing);
 // The window's backing surface, for drawing or reading it now. When it lives

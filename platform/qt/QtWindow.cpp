@@ -404,7 +404,7 @@ BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD st
     // under it, a child black.
     VxResizeBacking(raw, QSize(width, height));
     if (!(style & WS_CHILD))
-        VxCopyFromScreen(raw->backing, QPoint(x, y), QSize(width, height));
+        VxCopyFromScreen(raw->backing, x, y, width, height);
     if (!raw->backing) {
         w->m_impl = nullptr;
         delete w;

@@ -14,18 +14,6 @@
 #include <cstring>
 
 namespace {
-HBITMAP MakeBacking(int width, int height) {
-    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    HBITMAP bitmap = display
-                         ? CreateCompatibleBitmap(display, std::max(1, width), std::max(1, height))
-                         : nullptr;
-    if (display)
-        DeleteDC(display);
-    return bitmap;
-}
-} // namespace
-
-namespace {
 
 // The toolkit's image of a top-level widget, when the window's surface can
 // live in it as it is: no scaling between logical and device pixels, the
@@ -111,47 +99,14 @@ void VxShareBackingWithToolkit(VxWindowImpl *impl) {
     w->update(); // all of it now holds the window's picture
 }
 
-// Copies what the screen shows at `origin` into a new backing surface: a
-// window without a background brush starts out showing what was under it
-// (the screen's picture of this start, grabbed now if nothing read it yet).
-void VxCopyFromScreen(HBITMAP backing, QPoint origin, QSize size) {
-    HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    HDC target = VxCreateSurfaceDC(backing);
-    if (screen && target)
-        BitBlt(target, 0, 0, size.width(), size.height(), screen, origin.x(), origin.y(), SRCCOPY);
-    if (target)
-        VxDeleteSurfaceDC(target);
-    if (screen)
-        DeleteDC(screen);
-}
-
 void VxResizeBacking(VxWindowImpl *impl, QSize size) {
     // Before a resize the toolkit's image still holds the old picture; the
     // window takes a copy of its own and shares again once repainted.
     VxWindowBacking(impl);
-    VxBitmapView view{};
-    const int width = std::max(1, size.width()), height = std::max(1, size.height());
-    if (impl->backing && VxGetBitmapView(impl->backing, &view) && view.width == width &&
-        view.height == height)
+    HBITMAP resized = VxResizedBacking(impl->backing, size.width(), size.height());
+    if (resized == impl->backing)
         return;
-    HBITMAP fresh = MakeBacking(width, height);
-    if (!fresh)
-        return;
-    if (impl->backing) {
-        HDC from = VxCreateSurfaceDC(impl->backing);
-        HDC to = VxCreateSurfaceDC(fresh);
-        if (from && to)
-            BitBlt(to, 0, 0, width, height, from, 0, 0, SRCCOPY);
-        if (to) {
-            RECT ignored;
-            VxTakeDirtyRect(to, &ignored);
-            VxDeleteSurfaceDC(to);
-        }
-        if (from)
-            VxDeleteSurfaceDC(from);
-        DeleteObject(impl->backing);
-    }
-    impl->backing = fresh;
+    impl->backing = resized;
     impl->sharedPixels = nullptr;
 }
 

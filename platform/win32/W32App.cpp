@@ -24,18 +24,6 @@ std::map<const CWinApp *, std::string> &Names() {
     return names;
 }
 
-std::string AppNameFromPath(const char *path) {
-    if (!path || !*path)
-        return "vantorix";
-    std::string name = path;
-    if (const size_t slash = name.find_last_of("/\\:"); slash != std::string::npos)
-        name.erase(0, slash + 1);
-    // Only the last extension goes, as with "Vantorix.scr".
-    if (const size_t dot = name.find_last_of('.'); dot != std::string::npos && dot > 0)
-        name.erase(dot);
-    return name.empty() ? std::string("vantorix") : name;
-}
-
 int DisplayDepthFromEnvironment() {
     const char *value = std::getenv("VANTORIX_DISPLAY_DEPTH");
     if (!value || !*value || std::strcmp(value, "32") == 0 || std::strcmp(value, "24") == 0)
@@ -80,7 +68,7 @@ int CWinApp::Run() {
 
 void CWinApp::SetAppName(LPCSTR modulePath) {
     std::string &name = Names()[this];
-    name = AppNameFromPath(modulePath);
+    name = VxAppNameFromPath(modulePath);
     m_pszAppName = name.c_str();
     if (g_app == this)
         VxSetAppName(m_pszAppName);

@@ -86,11 +86,6 @@ bool VxPreTranslateMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 // Gives a surface window a backing bitmap of that size (at least 1x1),
 // keeping what the old one showed.
 void VxResizeBacking(VxWindowImpl *impl, int width, int height);
-// Shows `rect` of the window's backing surface (through the paint's DC
-// during a paint).
-void VxPresent(VxWindowImpl *impl, const RECT &rect);
-// Copies what the screen shows at (x, y) into the backing surface.
-void VxCopyFromScreen(HBITMAP backing, int x, int y, int width, int height);
 
 // ---- screen ---------------------------------------------------------------------------------
 // Where the screen the drawing calls see lies in the system's coordinates.

@@ -10,16 +10,6 @@
 
 namespace {
 
-HBITMAP MakeBacking(int width, int height) {
-    HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    HBITMAP bitmap = display
-                         ? CreateCompatibleBitmap(display, std::max(1, width), std::max(1, height))
-                         : nullptr;
-    if (display)
-        DeleteDC(display);
-    return bitmap;
-}
-
 vxsys::Rect ToSys(const RECT &r) {
     return vxsys::Rect{r.left, r.top, r.right, r.bottom};
 }
@@ -49,44 +39,16 @@ void Show(VxWindowImpl *impl, void *dc, const RECT &rect) {
 
 } // namespace
 
-void VxCopyFromScreen(HBITMAP backing, int x, int y, int width, int height) {
-    HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    HDC target = VxCreateSurfaceDC(backing);
-    if (screen && target)
-        BitBlt(target, 0, 0, width, height, screen, x, y, SRCCOPY);
-    if (target)
-        VxDeleteSurfaceDC(target);
-    if (screen)
-        DeleteDC(screen);
-}
-
 void VxResizeBacking(VxWindowImpl *impl, int width, int height) {
-    width = std::max(1, width);
-    height = std::max(1, height);
-    VxBitmapView view{};
-    if (impl->backing && VxGetBitmapView(impl->backing, &view) && view.width == width &&
-        view.height == height)
-        return;
-    HBITMAP fresh = MakeBacking(width, height);
-    if (!fresh)
-        return;
-    if (impl->backing) {
-        HDC from = VxCreateSurfaceDC(impl->backing);
-        HDC to = VxCreateSurfaceDC(fresh);
-        if (from && to)
-            BitBlt(to, 0, 0, width, height, from, 0, 0, SRCCOPY);
-        if (to)
-            VxDeleteSurfaceDC(to);
-        if (from)
-            VxDeleteSurfaceDC(from);
-        DeleteObject(impl->backing);
-    } else if (!(vxsys::Style(impl->hwnd) & WS_CHILD)) {
+    const bool first = !impl->backing;
+    impl->backing = VxResizedBacking(impl->backing, width, height);
+    if (first && impl->backing && !(vxsys::Style(impl->hwnd) & WS_CHILD)) {
         // A new top-level window starts out showing the screen under it.
         const RECT screen = VxScreenRect();
         const vxsys::Rect placed = vxsys::WindowRect(impl->hwnd);
-        VxCopyFromScreen(fresh, placed.left - screen.left, placed.top - screen.top, width, height);
+        VxCopyFromScreen(impl->backing, placed.left - screen.left, placed.top - screen.top,
+                         std::max(1, width), std::max(1, height));
     }
-    impl->backing = fresh;
 }
 
 void VxPresent(VxWindowImpl *impl, const RECT &rect) {
